@@ -1,0 +1,63 @@
+#pragma once
+// The settings window and its seven controls, with the property operations that
+// start-up, the settings and the layout scaling use. Everything here runs on the
+// UI thread.
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+// The seven controls, in creation order.
+enum class ControlId { DelayBox, DelayLabel, CtrlOption, AltOption, GroupBox, Banner, AutostartBox, Count };
+
+// What the window raises. Start-up sets the real handlers before CreateMainWindow;
+// tests set recording ones. A null entry is simply not called.
+struct MainWindowEvents {
+    void (*onCreated)() = nullptr;
+    void (*onWillBeDestroyed)() = nullptr;
+    bool (*onCloseQuery)() = nullptr;             // answers whether the window may close
+    void (*onTrayEvent)(int code) = nullptr;      // from message 0x8064
+    void (*onMenuItem)(int position) = nullptr;   // WM_COMMAND 20000..57599, position = id - 20000
+    void (*onDelayTextChanged)() = nullptr;
+    void (*onAutostartClicked)() = nullptr;
+    void (*onEndSession)() = nullptr;             // WM_ENDSESSION with wParam TRUE
+    void (*onTaskbarCreated)() = nullptr;         // the shell's "TaskbarCreated" broadcast
+};
+void SetMainWindowEvents(const MainWindowEvents& events);
+
+constexpr UINT trayMessage = WM_APP + 0x64;     // 0x8064
+constexpr UINT destroyRequest = WM_APP + 0x65;  // 0x8065
+
+// Creates the window hidden with its controls, then raises onCreated; returns
+// when onCreated has returned. False when the window could not be created.
+bool CreateMainWindow();
+HWND MainWindowHandle();                // null before creation and after destruction
+HWND ControlHandle(ControlId control);
+void SetMainWindowVisible(bool visible);
+bool IsMainWindowVisible();
+void ShowMessageBox(const char* text, const char* caption);
+
+// An icon from the bytes of an icon file: the 32 x 32 image when large, else the
+// 16 x 16 one; null on failure. The caller owns the icon.
+HICON MakeIconFromData(const unsigned char* data, size_t size, bool large);
+// The bytes of the application icon file, rebuilt from the icon group resource.
+std::string ApplicationIconData();
+
+struct Bounds {
+    int left, top, width, height;
+    bool operator==(const Bounds& o) const {
+        return left == o.left && top == o.top && width == o.width && height == o.height;
+    }
+};
+Bounds GetBounds(HWND w);
+void SetBounds(HWND w, std::optional<int> left, std::optional<int> top,
+               std::optional<int> width, std::optional<int> height);
+int GetFontPointSize(HWND w);
+void SetFontPointSize(HWND w, int size);
+std::string GetControlText(HWND w);
+void SetControlText(HWND w, const char* text);
+bool IsChecked(HWND w);
+void SetChecked(HWND w, bool value);
+
+// Keyboard navigation; true means the message was consumed.
+bool PreTranslateWindowMessage(MSG* msg);

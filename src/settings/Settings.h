@@ -1,0 +1,17 @@
+#pragma once
+// The delay and start-with-Windows settings, as start-up and the window use them.
+#include <cstdint>
+#include <string>
+
+void InitAutostartBox();
+void LoadDelaySetting();
+void SaveDelaySetting();
+void onDelayTextChanged();
+void onAutostartClicked();
+
+// The program's folder and file name, cut from the executable's full path at
+// its last backslash (never the second byte of a double-byte character).
+// Determined once, at start-up, before the current directory is set.
+void DetermineProgramPath();
+const std::string& RunDirectory();
+const std::string& ExeFileName();

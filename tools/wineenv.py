@@ -1,0 +1,210 @@
+"""A Wine environment of its own for one test or one run: a private Xvfb
+display and a private WINEPREFIX, both ended by stop().
+
+The prefix is cloned from a template made once with `wineboot -i` (about 13 s):
+the clone hard-links the template's files and copies the registry files, so
+each environment starts from a clean registry in a few milliseconds.
+
+Use:
+    with WineEnv() as w:
+        p = w.popen([exe, "/hidden"])
+        w.wait_window("Kestrova  By Morvenhal Tobrand")
+"""
+import contextlib
+import fcntl
+import os
+import shutil
+import subprocess
+import tempfile
+import time
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+BUILD = os.path.join(ROOT, "build")
+TEMPLATE = os.path.join(BUILD, "wine", "template")
+SCREEN = "1920x1080x24"
+
+BASE_ENV = {
+    "WINEDEBUG": "-all",
+    # No Mono or Gecko install prompt in a fresh prefix.
+    "WINEDLLOVERRIDES": "mscoree,mshtml=",
+    # Code page 936 for the ANSI functions; without it every text is mojibake.
+    "LANG": "zh_CN.UTF-8",
+    "LC_ALL": "zh_CN.UTF-8",
+}
+
+
+def _template():
+    """Make the template prefix once; concurrent callers wait on a lock."""
+    os.makedirs(os.path.dirname(TEMPLATE), exist_ok=True)
+    with open(TEMPLATE + ".lock", "w") as lock:
+        fcntl.flock(lock, fcntl.LOCK_EX)
+        if os.path.exists(os.path.join(TEMPLATE, ".ready")):
+            return TEMPLATE
+        shutil.rmtree(TEMPLATE, ignore_errors=True)
+        with Xvfb() as display:
+            env = dict(os.environ, **BASE_ENV, WINEPREFIX=TEMPLATE, DISPLAY=display.name)
+            subprocess.run(["wineboot", "-i"], env=env, check=True,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            subprocess.run(["wineserver", "-w"], env=env, check=True)
+        open(os.path.join(TEMPLATE, ".ready"), "w").close()
+        return TEMPLATE
+
+
+class Xvfb:
+    """A virtual X display on the first free display number from 90."""
+
+    def __init__(self, screen=SCREEN):
+        self.screen = screen
+        self.proc = None
+        self.name = None
+
+    def __enter__(self):
+        for n in range(90, 190):
+            lock = f"/tmp/.X{n}-lock"
+            if os.path.exists(lock) or os.path.exists(f"/tmp/.X11-unix/X{n}"):
+                continue
+            proc = subprocess.Popen(
+                ["Xvfb", f":{n}", "-screen", "0", self.screen, "-nolisten", "tcp", "-nocursor"],
+                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            for _ in range(100):
+                if os.path.exists(f"/tmp/.X11-unix/X{n}"):
+                    self.proc, self.name = proc, f":{n}"
+                    return self
+                if proc.poll() is not None:
+                    break  # another process took the number first
+                time.sleep(0.05)
+            proc.kill()
+            proc.wait()
+        raise RuntimeError("no free X display")
+
+    def __exit__(self, *exc):
+        if self.proc:
+            self.proc.terminate()
+            self.proc.wait()
+
+
+class WineEnv:
+    def __init__(self, display=None, screen=SCREEN, keep=False):
+        self.own_display = display is None
+        self.display_name = display
+        self.screen = screen
+        self.keep = keep
+        self.xvfb = None
+        self.prefix = None
+
+    # -- life -------------------------------------------------------------
+    def __enter__(self):
+        self.start()
+        return self
+
+    def __exit__(self, *exc):
+        self.stop()
+
+    def start(self):
+        template = _template()
+        if self.own_display:
+            self.xvfb = Xvfb(self.screen).__enter__()
+            self.display_name = self.xvfb.name
+        os.makedirs(os.path.join(BUILD, "wine"), exist_ok=True)
+        self.prefix = tempfile.mkdtemp(prefix="prefix-", dir=os.path.join(BUILD, "wine"))
+        os.rmdir(self.prefix)
+        subprocess.run(["cp", "-al", template, self.prefix], check=True)
+        for name in ("system.reg", "user.reg", "userdef.reg"):
+            dst = os.path.join(self.prefix, name)
+            os.unlink(dst)
+            shutil.copy2(os.path.join(template, name), dst)
+
+    def stop(self):
+        if self.prefix:
+            subprocess.run(["wineserver", "-k"], env=self.env(), stderr=subprocess.DEVNULL)
+            subprocess.run(["wineserver", "-w"], env=self.env(), stderr=subprocess.DEVNULL)
+        if self.xvfb:
+            self.xvfb.__exit__(None, None, None)
+            self.xvfb = None
+        if self.prefix and not self.keep:
+            shutil.rmtree(self.prefix, ignore_errors=True)
+
+    def env(self, **extra):
+        return dict(os.environ, **BASE_ENV, WINEPREFIX=self.prefix, DISPLAY=self.display_name, **extra)
+
+    # -- programs ----------------------------------------------------------
+    def popen(self, args, **kw):
+        """Start a Windows program; args[0] is a Unix path to the exe."""
+        kw.setdefault("stdout", subprocess.PIPE)
+        kw.setdefault("stderr", subprocess.DEVNULL)
+        return subprocess.Popen(["wine"] + list(args), env=self.env(), **kw)
+
+    def run(self, args, timeout=120, **kw):
+        kw.setdefault("capture_output", True)
+        return subprocess.run(["wine"] + list(args), env=self.env(), timeout=timeout, **kw)
+
+    def wine_path(self, unix_path):
+        return "Z:" + os.path.abspath(unix_path).replace("/", "\\")
+
+    def wait_idle(self):
+        """Wait until every Wine process of this prefix has ended."""
+        subprocess.run(["wineserver", "-w"], env=self.env())
+
+    # -- registry ------------------------------------------------------------
+    def reg(self, *args):
+        r = self.run(["reg"] + list(args))
+        return r.returncode, r.stdout.decode("gbk", "replace")
+
+    def reg_query(self, key, value):
+        """The (type, data) of a value as `reg query` prints it, or None."""
+        rc, out = self.reg("query", key, "/v", value)
+        if rc != 0:
+            return None
+        for line in out.splitlines():
+            parts = line.split(None, 2)
+            if len(parts) >= 2 and parts[0].lower() == value.lower() and parts[1].startswith("REG_"):
+                return parts[1], (parts[2].strip() if len(parts) > 2 else "")
+        return None
+
+    def reg_set(self, key, value, rtype, data):
+        rc, out = self.reg("add", key, "/v", value, "/t", rtype, "/d", str(data), "/f")
+        if rc != 0:
+            raise RuntimeError(f"reg add {key}\\{value} failed: {out}")
+
+    def reg_delete(self, key, value=None):
+        args = ["delete", key] + (["/v", value] if value else []) + ["/f"]
+        return self.reg(*args)[0] == 0
+
+    # -- the screen ---------------------------------------------------------
+    def xdotool(self, *args, check=True):
+        r = subprocess.run(["xdotool"] + [str(a) for a in args], env=self.env(),
+                           capture_output=True, text=True)
+        if check and r.returncode != 0:
+            raise RuntimeError(f"xdotool {' '.join(map(str, args))}: {r.stderr.strip()}")
+        return r.stdout.strip()
+
+    def find_windows(self, name):
+        out = self.xdotool("search", "--name", f"^{name}$", check=False)
+        return [int(w) for w in out.split()] if out else []
+
+    def wait_window(self, name, timeout=30.0, visible=None):
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            args = ["search"] + (["--onlyvisible"] if visible else []) + ["--name", f"^{name}$"]
+            out = self.xdotool(*args, check=False)
+            if out:
+                return int(out.split()[0])
+            time.sleep(0.1)
+        raise TimeoutError(f"no window named {name!r} within {timeout} s")
+
+    def screenshot(self, path):
+        os.makedirs(os.path.dirname(os.path.abspath(path)), exist_ok=True)
+        subprocess.run(["import", "-display", self.display_name, "-window", "root", path], check=True)
+        return path
+
+
+def wait_until(predicate, timeout=10.0, interval=0.05):
+    """Poll predicate until it is truthy; returns its value or raises."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = predicate()
+        if value:
+            return value
+        if time.monotonic() >= deadline:
+            raise TimeoutError("condition not met within %.1f s" % timeout)
+        time.sleep(interval)
