@@ -1,0 +1,18 @@
+#pragma once
+// The delay box's own behaviour on top of an EDIT control: the typing filter,
+// the tidy-up on losing the focus, the spin buttons and the minimum height.
+#include <windows.h>
+#include <commctrl.h>
+
+// Called once by the window after it created the box (hidden, with its font):
+// subclasses it, creates its "msctls_updown32" sibling with the range 1..1000,
+// sets EM_LIMITTEXT 0, EM_SETSEL(0, 0) and EM_SCROLLCARET.
+void AttachDelayBox(HWND box);
+// The window forwards the box's EN_KILLFOCUS here.
+void DelayBoxKillFocus(HWND box);
+// The window forwards WM_NOTIFY UDN_DELTAPOS from the spin buttons here; the
+// result is the notification's answer.
+LRESULT DelayBoxDeltaPos(HWND box, const NMUPDOWN* change);
+// Gives the box a new font (null: the stock DEFAULT_GUI_FONT) and keeps its
+// minimum height for it. The box owns a non-null font from then on.
+void ApplyDelayBoxFont(HWND box, HFONT font);
