@@ -8,7 +8,7 @@ BUILDS := host host-asan win64 win32
 setup:
 	@bash tools/setup.sh
 
-build-%: setup
+$(addprefix build-,$(BUILDS) fuzz): build-%: setup
 	@cmake --preset $* >/dev/null
 	@cmake --build --preset $*
 

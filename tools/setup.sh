@@ -39,9 +39,11 @@ if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then
 fi
 
 # libpng for MinGW is not packaged: build Debian's own source for both targets.
+# Sections per function, so the linker keeps only the reading half of libpng.
+png_flags="-Os -ffunction-sections -fdata-sections"
 build_png() {
   local triplet=$1 prefix=$cache/$1
-  [ -f "$prefix/lib/libpng.a" ] && return 0
+  [ -f "$prefix/lib/libpng.a" ] && [ "$(cat "$prefix/.flags" 2>/dev/null)" = "$png_flags" ] && return 0
   mkdir -p "$cache/src"
   if ! ls -d "$cache"/src/libpng1.6-*/ >/dev/null 2>&1; then
     if ! grep -rqsE '^(deb-src|Types:.*deb-src)' /etc/apt/sources.list /etc/apt/sources.list.d/; then
@@ -68,11 +70,13 @@ TC
   rm -rf "$cache/build-$triplet"
   cmake -S "$src" -B "$cache/build-$triplet" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$cache/$triplet.cmake" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_C_FLAGS="$png_flags" -DCMAKE_C_FLAGS_RELEASE="-DNDEBUG" \
     -DCMAKE_INSTALL_PREFIX="$prefix" -DPNG_SHARED=OFF -DPNG_STATIC=ON \
     -DPNG_TESTS=OFF -DPNG_EXECUTABLES=OFF -DPNG_HARDWARE_OPTIMIZATIONS=OFF \
     -DZLIB_LIBRARY=/usr/$triplet/lib/libz.a -DZLIB_INCLUDE_DIR=/usr/$triplet/include >/dev/null
   cmake --build "$cache/build-$triplet" >/dev/null
   cmake --install "$cache/build-$triplet" >/dev/null
+  echo "$png_flags" >"$prefix/.flags"
   echo "setup: libpng built for $triplet in $prefix"
 }
 build_png i686-w64-mingw32

@@ -84,11 +84,15 @@ class Xvfb:
 
 
 class WineEnv:
-    def __init__(self, display=None, screen=SCREEN, keep=False):
+    def __init__(self, display=None, screen=SCREEN, keep=False, prefix=None):
+        """display: an X display to use instead of a private Xvfb. prefix: a
+        lasting prefix (made from the template the first time, never removed)
+        instead of a private one."""
         self.own_display = display is None
         self.display_name = display
         self.screen = screen
-        self.keep = keep
+        self.lasting_prefix = prefix
+        self.keep = keep or prefix is not None
         self.xvfb = None
         self.prefix = None
 
@@ -106,8 +110,13 @@ class WineEnv:
             self.xvfb = Xvfb(self.screen).__enter__()
             self.display_name = self.xvfb.name
         os.makedirs(os.path.join(BUILD, "wine"), exist_ok=True)
-        self.prefix = tempfile.mkdtemp(prefix="prefix-", dir=os.path.join(BUILD, "wine"))
-        os.rmdir(self.prefix)
+        if self.lasting_prefix:
+            self.prefix = self.lasting_prefix
+            if os.path.exists(os.path.join(self.prefix, "system.reg")):
+                return
+        else:
+            self.prefix = tempfile.mkdtemp(prefix="prefix-", dir=os.path.join(BUILD, "wine"))
+            os.rmdir(self.prefix)
         subprocess.run(["cp", "-al", template, self.prefix], check=True)
         for name in ("system.reg", "user.reg", "userdef.reg"):
             dst = os.path.join(self.prefix, name)

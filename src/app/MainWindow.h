@@ -22,8 +22,18 @@ struct MainWindowEvents {
     void (*onAutostartClicked)() = nullptr;
     void (*onEndSession)() = nullptr;             // WM_ENDSESSION with wParam TRUE
     void (*onTaskbarCreated)() = nullptr;         // the shell's "TaskbarCreated" broadcast
+    // WM_DESTROY, after onWillBeDestroyed and after the menu bar is detached and
+    // destroyed: the tray icon is removed once more so it never outlives the window.
+    void (*removeTrayIcon)() = nullptr;
+    // WM_NCDESTROY: the window is gone (MainWindowHandle() is already null). The
+    // shell posts WM_QUIT here when its main loop was entered.
+    void (*onDestroyed)() = nullptr;
 };
 void SetMainWindowEvents(const MainWindowEvents& events);
+
+// The window's own close-query handler, used when events.onCloseQuery is null:
+// hides the window and answers false, so closing only hides.
+bool onCloseQuery();
 
 constexpr UINT trayMessage = WM_APP + 0x64;     // 0x8064
 constexpr UINT destroyRequest = WM_APP + 0x65;  // 0x8065
@@ -32,6 +42,9 @@ constexpr UINT destroyRequest = WM_APP + 0x65;  // 0x8065
 // when onCreated has returned. False when the window could not be created.
 bool CreateMainWindow();
 HWND MainWindowHandle();                // null before creation and after destruction
+// Sets the window's pending-destroy mark and posts destroyRequest; the window
+// destroys itself when the request is dispatched, once however often it is asked.
+void RequestMainWindowDestroy();
 HWND ControlHandle(ControlId control);
 void SetMainWindowVisible(bool visible);
 bool IsMainWindowVisible();

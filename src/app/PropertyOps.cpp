@@ -1,0 +1,136 @@
+// The property operations on the main window and its controls: bounds, font
+// size, text and check state.
+#include <cstdlib>
+#include <map>
+#include <vector>
+
+#include "app/WindowState.h"
+
+#if KESTROVA_HAVE_DELAYBOX
+#include "app/DelayBox.h"
+#endif
+
+using namespace window_detail;
+
+namespace {
+
+struct StoredFont {
+    LOGFONTA logFont{};
+    UniqueFont font;  // null for the label, which makes its font at each paint
+};
+
+std::map<HWND, StoredFont>& StoredFonts() {
+    static std::map<HWND, StoredFont> fonts;
+    return fonts;
+}
+
+int ScreenPixelsPerInchY() {
+    ScopedGetDC screen(nullptr);
+    return screen ? GetDeviceCaps(screen.get(), LOGPIXELSY) : 96;
+}
+
+LOGFONTA CurrentLogFont(HWND w) {
+    if (const LOGFONTA* stored = StoredLogFont(w)) return *stored;
+    LOGFONTA font{};
+    GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font);
+    return font;
+}
+
+}  // namespace
+
+namespace window_detail {
+
+const LOGFONTA* StoredLogFont(HWND w) {
+    const auto it = StoredFonts().find(w);
+    return it == StoredFonts().end() ? nullptr : &it->second.logFont;
+}
+
+HFONT CreateFontFrom(const LOGFONTA& stored) {
+    LOGFONTA font = stored;
+    font.lfCharSet = DEFAULT_CHARSET;
+    font.lfOutPrecision = OUT_DEFAULT_PRECIS;
+    font.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+    font.lfQuality = PROOF_QUALITY;
+    font.lfPitchAndFamily = DEFAULT_PITCH;
+    return CreateFontIndirectA(&font);
+}
+
+void ReleaseStoredFonts() { StoredFonts().clear(); }
+
+}  // namespace window_detail
+
+Bounds GetBounds(HWND w) {
+    RECT r{};
+    GetWindowRect(w, &r);
+    const HWND parent = GetParent(w);
+    if (parent && !(GetWindowLongA(w, GWL_STYLE) & WS_POPUP)) {
+        POINT corners[2] = {{r.left, r.top}, {r.right, r.bottom}};
+        ScreenToClient(parent, &corners[0]);
+        ScreenToClient(parent, &corners[1]);
+        r = {corners[0].x, corners[0].y, corners[1].x, corners[1].y};
+    }
+    return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
+
+void SetBounds(HWND w, std::optional<int> left, std::optional<int> top, std::optional<int> width,
+               std::optional<int> height) {
+    const Bounds current = GetBounds(w);
+    Bounds wanted = current;
+    if (left) wanted.left = *left;
+    if (top) wanted.top = *top;
+    if (width && *width != -1) wanted.width = *width;
+    if (height && *height != -1) wanted.height = *height;
+    if (wanted == current) return;
+    MoveWindow(w, wanted.left, wanted.top, wanted.width, wanted.height, TRUE);
+}
+
+int GetFontPointSize(HWND w) {
+    const LOGFONTA font = CurrentLogFont(w);
+    return MulDiv(std::abs(font.lfHeight), 72, ScreenPixelsPerInchY());
+}
+
+void SetFontPointSize(HWND w, int size) {
+    if (!w) return;
+    LOGFONTA logFont = CurrentLogFont(w);
+    logFont.lfHeight = -MulDiv(size < 0 ? 0 : size, ScreenPixelsPerInchY(), 72);
+    StoredFont& stored = StoredFonts()[w];
+    stored.logFont = logFont;
+
+    if (w == Control(ControlId::DelayLabel)) {
+        InvalidateRect(w, nullptr, TRUE);
+        return;
+    }
+#if KESTROVA_HAVE_DELAYBOX
+    if (w == Control(ControlId::DelayBox)) {
+        // The box owns its font and keeps its minimum height for it.
+        ApplyDelayBoxFont(w, CreateFontFrom(logFont));
+        return;
+    }
+#endif
+    UniqueFont font(CreateFontFrom(logFont));
+    SendMessageA(w, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+    // Only now is the previous font out of use.
+    stored.font = std::move(font);
+}
+
+std::string GetControlText(HWND w) {
+    const int length = GetWindowTextLengthA(w);
+    if (length <= 0) return {};
+    std::vector<char> text(static_cast<size_t>(length) + 1);
+    const int copied = GetWindowTextA(w, text.data(), length + 1);
+    return std::string(text.data(), copied > 0 ? static_cast<size_t>(copied) : 0);
+}
+
+void SetControlText(HWND w, const char* text) {
+    WindowState& s = State();
+    ++s.textChangeSuppressed;
+    SetWindowTextA(w, text ? text : "");
+    --s.textChangeSuppressed;
+    RaiseTextChanged(w);
+}
+
+bool IsChecked(HWND w) { return SendMessageA(w, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+void SetChecked(HWND w, bool value) {
+    SendMessageA(w, BM_SETCHECK, value ? BST_CHECKED : BST_UNCHECKED, 0);
+}

@@ -1,0 +1,117 @@
+// The application icon: its resources, and the images MakeIconFromData picks.
+#include <fstream>
+#include <iterator>
+#include <set>
+
+#include "WindowFixture.h"
+#include "platform/UniqueHandle.h"
+
+namespace {
+
+std::string ReadFile(const char* path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+const unsigned char* Bytes(const std::string& s) { return reinterpret_cast<const unsigned char*>(s.data()); }
+
+SIZE IconSize(HICON icon) {
+    ICONINFO info{};
+    if (!GetIconInfo(icon, &info)) return {0, 0};
+    BITMAP bm{};
+    GetObjectA(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bm, &bm);
+    const SIZE size{bm.bmWidth, info.hbmColor ? bm.bmHeight : bm.bmHeight / 2};
+    if (info.hbmColor) DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    return size;
+}
+
+// Every colour the icon shows when drawn onto magenta, a colour of the
+// 16-colour palette that the artwork does not use.
+std::set<COLORREF> DrawnColours(HICON icon, int size) {
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), size, -size, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    const HDC dc = CreateCompatibleDC(nullptr);
+    UniqueBitmap target(CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    std::set<COLORREF> colours;
+    if (!target) return colours;
+    {
+        ScopedSelect select(dc, target.get());
+        RECT r{0, 0, size, size};
+        UniqueHandle<HBRUSH, &DeleteObject> magenta(CreateSolidBrush(RGB(255, 0, 255)));
+        FillRect(dc, &r, magenta.get());
+        DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
+        GdiFlush();
+        const auto* px = static_cast<const DWORD*>(bits);
+        for (int i = 0; i < size * size; ++i) colours.insert(px[i] & 0xFFFFFF);
+    }
+    DeleteDC(dc);
+    return colours;
+}
+
+bool InSixteenColourPalette(DWORD bgr) {
+    static const std::set<DWORD> vga = {
+        0x000000, 0x000080, 0x008000, 0x008080, 0x800000, 0x800080, 0x808000, 0xC0C0C0,
+        0x808080, 0x0000FF, 0x00FF00, 0x00FFFF, 0xFF0000, 0xFF00FF, 0xFFFF00, 0xFFFFFF};
+    return vga.count(bgr) != 0;
+}
+
+TEST(ApplicationIcon, ResourcesRebuildTheCommittedIconFile) {
+    const std::string committed = ReadFile(KESTROVA_ICON_FILE);
+    ASSERT_FALSE(committed.empty()) << KESTROVA_ICON_FILE;
+    EXPECT_TRUE(ApplicationIconData() == committed) << "same images, same order, same bytes";
+}
+
+TEST(ApplicationIcon, MakeIconFromData_PicksTheSixteenColourImages) {
+    const std::string icon = ApplicationIconData();
+    for (const auto& [large, size] : std::vector<std::pair<bool, int>>{{true, 32}, {false, 16}}) {
+        SCOPED_TRACE(size);
+        UniqueIcon made(MakeIconFromData(Bytes(icon), icon.size(), large));
+        ASSERT_TRUE(made);
+        const SIZE s = IconSize(made.get());
+        EXPECT_EQ(s.cx, size);
+        EXPECT_EQ(s.cy, size);
+        // A 256-colour, 24-bit or 32-bit image would show colours outside the
+        // 16-colour palette (the artwork's gradient and its soft edges).
+        const std::set<COLORREF> colours = DrawnColours(made.get(), size);
+        EXPECT_GT(colours.size(), 3u);
+        for (COLORREF c : colours) EXPECT_TRUE(InSixteenColourPalette(c)) << std::hex << c;
+    }
+}
+
+TEST(ApplicationIcon, MakeIconFromData_RefusesBrokenData) {
+    const std::string icon = ApplicationIconData();
+    struct Case {
+        const char* name;
+        std::string data;
+    };
+    std::string badOffset = icon;
+    // The 32 x 32 16-colour entry's offset, pointed past the end.
+    badOffset[6 + 16 * 5 + 15] = '\x7F';
+    const std::vector<Case> cases = {
+        {"empty", ""},
+        {"header only", icon.substr(0, 6)},
+        {"directory cut short", icon.substr(0, 6 + 16 * 10)},
+        {"image cut short", icon.substr(0, 6 + 16 * 35 + 100)},
+        {"image offset outside", badOffset},
+        {"not an icon", std::string("\x89PNG\r\n\x1A\n and more bytes than a header", 40)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        UniqueIcon made(MakeIconFromData(Bytes(c.data), c.data.size(), true));
+        EXPECT_FALSE(made);
+    }
+}
+
+TEST_F(MainWindowTest, WindowIcons_AreTheSixteenColourImages) {
+    for (const auto& [which, size] : std::vector<std::pair<WPARAM, int>>{{ICON_BIG, 32}, {ICON_SMALL, 16}}) {
+        SCOPED_TRACE(size);
+        const auto icon = reinterpret_cast<HICON>(SendMessageA(window, WM_GETICON, which, 0));
+        ASSERT_NE(icon, nullptr);
+        EXPECT_EQ(IconSize(icon).cx, size);
+        for (COLORREF c : DrawnColours(icon, size)) EXPECT_TRUE(InSixteenColourPalette(c)) << std::hex << c;
+    }
+}
+
+}  // namespace

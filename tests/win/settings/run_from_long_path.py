@@ -1,0 +1,25 @@
+"""Copies the settings test program into a folder whose full path is longer
+than 260 characters and runs its program-path tests from there under Wine."""
+import os
+import shutil
+import subprocess
+import sys
+
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)))))
+
+
+def main():
+    exe = os.path.abspath(sys.argv[1])
+    folder = os.path.join(os.path.dirname(exe), "long-path")
+    while len(folder) < 300:
+        folder = os.path.join(folder, "a-folder-with-a-rather-long-name")
+    os.makedirs(folder, exist_ok=True)
+    copy = os.path.join(folder, os.path.basename(exe))
+    shutil.copy2(exe, copy)
+    env = dict(os.environ, KESTROVA_EXPECT_LONG_PATH="1")
+    winrun = os.path.join(ROOT, "tools", "winrun.py")
+    sys.exit(subprocess.call([sys.executable, winrun, copy, "--gtest_filter=ProgramPathOnWine.*"], env=env))
+
+
+if __name__ == "__main__":
+    main()
