@@ -134,7 +134,7 @@ class WineEnv:
             shutil.rmtree(self.prefix, ignore_errors=True)
 
     def env(self, **extra):
-        return dict(os.environ, **BASE_ENV, WINEPREFIX=self.prefix, DISPLAY=self.display_name, **extra)
+        return {**os.environ, **BASE_ENV, "WINEPREFIX": self.prefix, "DISPLAY": self.display_name, **extra}
 
     # -- programs ----------------------------------------------------------
     def popen(self, args, **kw):

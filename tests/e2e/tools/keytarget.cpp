@@ -3,9 +3,11 @@
 // its own low-level keyboard hook sees, with a QueryPerformanceCounter time in
 // microseconds, so a test can see which keys arrived, in which order, and when.
 //
-//   keytarget [--menu] [--cabinet] [--caption TEXT]
+//   keytarget [--menu] [--cabinet] [--popup] [--caption TEXT]
 //     --menu     the window has a menu bar
 //     --cabinet  the window's class is "CabinetWClass" (an Explorer folder window)
+//     --popup    WM_CONTEXTMENU opens a small context menu, as a real program
+//                would, so a person (or a screenshot) sees the Menu key work
 //
 // Lines:  ready <hwnd>
 //         win <message> <wParam> <us>     WM_KEYDOWN/UP, WM_SYSKEYDOWN/UP, WM_CONTEXTMENU
@@ -26,6 +28,21 @@ namespace {
 LARGE_INTEGER frequency;
 LARGE_INTEGER origin;
 HHOOK ownHook = nullptr;
+bool showPopup = false;
+
+// The context menu a real program would open for the Menu key, at the window's
+// top-left corner (lParam -1, -1 means "from the keyboard").
+void ShowContextMenu(HWND w) {
+    HMENU menu = CreatePopupMenu();
+    if (!menu) return;
+    AppendMenuA(menu, MF_STRING, 1, "&Open");
+    AppendMenuA(menu, MF_STRING, 2, "&Copy");
+    AppendMenuA(menu, MF_STRING, 3, "&Properties");
+    POINT at{20, 20};
+    ClientToScreen(w, &at);
+    TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN, at.x, at.y, 0, w, nullptr);
+    DestroyMenu(menu);
+}
 
 long long NowMicroseconds() {
     LARGE_INTEGER now;
@@ -54,6 +71,10 @@ LRESULT CALLBACK TargetWindowProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SYSKEYUP:
     case WM_CONTEXTMENU:
         Log("win", msg, wp);
+        if (msg == WM_CONTEXTMENU && showPopup) {
+            ShowContextMenu(w);
+            return 0;
+        }
         break;
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
@@ -95,10 +116,12 @@ int main(int argc, char** argv) {
             withMenu = true;
         } else if (std::strcmp(argv[i], "--cabinet") == 0) {
             className = "CabinetWClass";
+        } else if (std::strcmp(argv[i], "--popup") == 0) {
+            showPopup = true;
         } else if (std::strcmp(argv[i], "--caption") == 0 && i + 1 < argc) {
             caption = argv[++i];
         } else {
-            std::fprintf(stderr, "usage: keytarget [--menu] [--cabinet] [--caption TEXT]\n");
+            std::fprintf(stderr, "usage: keytarget [--menu] [--cabinet] [--popup] [--caption TEXT]\n");
             return 2;
         }
     }
