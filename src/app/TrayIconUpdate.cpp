@@ -8,6 +8,8 @@ namespace {
 
 constexpr UINT iconFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
 constexpr size_t maxTooltipBytes = 62;
+// The shipped x86 record is 88 bytes, the x64 test twin's 104.
+static_assert(NOTIFYICONDATAA_V1_SIZE == (sizeof(void*) == 4 ? 88 : 104), "version 1 record size");
 
 NOTIFYICONDATAA baseRecord(HWND window, const char* tooltip) {
     NOTIFYICONDATAA record;

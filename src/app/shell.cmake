@@ -21,31 +21,9 @@ if(WIN32)
     set_target_properties(Kestrova PROPERTIES
       OUTPUT_NAME Kestrova
       RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
-    target_link_libraries(Kestrova PRIVATE kestrova_options platform app_shell_core app_tray app_window)
-    if(TARGET app_resources)
-      target_link_libraries(Kestrova PRIVATE app_resources)
-    endif()
-    if(TARGET app_delaybox)
-      target_link_libraries(Kestrova PRIVATE app_delaybox)
-    endif()
-
-    # Operations whose libraries have not landed yet get the least behaviour
-    # that keeps the program whole, from one temporary file.
-    set(missing_areas "")
-    foreach(lib keymap_win settings_win scaling_win)
-      if(TARGET ${lib})
-        target_link_libraries(Kestrova PRIVATE ${lib})
-      else()
-        string(TOUPPER ${lib} upper)
-        target_compile_definitions(Kestrova PRIVATE KESTROVA_WITHOUT_${upper})
-        list(APPEND missing_areas ${lib})
-      endif()
-    endforeach()
-    if(missing_areas)
-      message(STATUS "Kestrova: temporary stand-ins for ${missing_areas}")
-      target_sources(Kestrova PRIVATE ${CMAKE_CURRENT_LIST_DIR}/TemporaryStandIns.cpp)
-    endif()
-
-    target_link_libraries(Kestrova PRIVATE ole32 shell32 comctl32 user32 gdi32 kernel32)
+    target_link_libraries(Kestrova PRIVATE
+      kestrova_options platform app_shell_core app_tray
+      app_window app_resources app_delaybox keymap_win settings_win scaling_win
+      ole32 shell32 comctl32 user32 gdi32 kernel32)
   endif()
 endif()
