@@ -6,10 +6,8 @@
 
 #include "app/WindowState.h"
 
-#if KESTROVA_HAVE_DELAYBOX
 #include "app/Banner.h"
 #include "app/DelayBox.h"
-#endif
 
 namespace window_detail {
 
@@ -125,9 +123,7 @@ void OnControlCommand(HWND control, UINT code) {
     const WindowState& s = State();
     if (control == Control(ControlId::DelayBox)) {
         if (code == EN_CHANGE && s.textChangeSuppressed == 0) RaiseTextChanged(control);
-#if KESTROVA_HAVE_DELAYBOX
         if (code == EN_KILLFOCUS) DelayBoxKillFocus(control);
-#endif
     } else if (control == Control(ControlId::AutostartBox)) {
         if (code == BN_CLICKED && s.events.onAutostartClicked) s.events.onAutostartClicked();
     }
@@ -146,14 +142,10 @@ LRESULT OnCommand(WPARAM wParam, LPARAM lParam) {
 
 LRESULT OnNotify(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-#if KESTROVA_HAVE_DELAYBOX
     if (header && header->code == UDN_DELTAPOS) {
         if (!EventsFlow()) return 0;
         return DelayBoxDeltaPos(Control(ControlId::DelayBox), reinterpret_cast<const NMUPDOWN*>(header));
     }
-#else
-    (void)header;
-#endif
     return DefWindowProcA(window, message, wParam, lParam);
 }
 

@@ -1,14 +1,11 @@
 // The property operations on the main window and its controls: bounds, font
 // size, text and check state.
-#include <cstdlib>
 #include <map>
 #include <vector>
 
-#include "app/WindowState.h"
-
-#if KESTROVA_HAVE_DELAYBOX
 #include "app/DelayBox.h"
-#endif
+#include "app/WindowState.h"
+#include "scaling/DpiMath.h"
 
 using namespace window_detail;
 
@@ -86,13 +83,13 @@ void SetBounds(HWND w, std::optional<int> left, std::optional<int> top, std::opt
 
 int GetFontPointSize(HWND w) {
     const LOGFONTA font = CurrentLogFont(w);
-    return MulDiv(std::abs(font.lfHeight), 72, ScreenPixelsPerInchY());
+    return FontPointsFromHeight(font.lfHeight, ScreenPixelsPerInchY());
 }
 
 void SetFontPointSize(HWND w, int size) {
     if (!w) return;
     LOGFONTA logFont = CurrentLogFont(w);
-    logFont.lfHeight = -MulDiv(size < 0 ? 0 : size, ScreenPixelsPerInchY(), 72);
+    logFont.lfHeight = FontHeightFromPoints(size, ScreenPixelsPerInchY());
     StoredFont& stored = StoredFonts()[w];
     stored.logFont = logFont;
 
@@ -100,13 +97,11 @@ void SetFontPointSize(HWND w, int size) {
         InvalidateRect(w, nullptr, TRUE);
         return;
     }
-#if KESTROVA_HAVE_DELAYBOX
     if (w == Control(ControlId::DelayBox)) {
         // The box owns its font and keeps its minimum height for it.
         ApplyDelayBoxFont(w, CreateFontFrom(logFont));
         return;
     }
-#endif
     UniqueFont font(CreateFontFrom(logFont));
     SendMessageA(w, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
     // Only now is the previous font out of use.

@@ -4,24 +4,18 @@
 
 #include "app/WindowState.h"
 
-#if KESTROVA_HAVE_DELAYBOX
 #include "app/Banner.h"
 #include "app/DelayBox.h"
-#endif
 
 namespace window_detail {
 
 namespace {
 
 const char labelClassName[] = "KestrovaLabel";
-#if !KESTROVA_HAVE_DELAYBOX
-// Without the banner's own class the picture box only shows its background.
-const char bannerClassName[] = "KestrovaPicture";
-#endif
 
 enum class Parent { Window, GroupBox };
 
-struct ControlSpec {
+struct ControlRow {
     ControlId id;
     const char* className;
     DWORD style;  // WS_CHILD and WS_CLIPSIBLINGS are added to every control
@@ -36,7 +30,7 @@ constexpr DWORD optionStyle = BS_AUTORADIOBUTTON | BS_MULTILINE | BS_LEFT | BS_V
 
 // In creation order. The option buttons come before the group box that becomes
 // their parent, so they are moved into it once it exists.
-const ControlSpec controlTable[] = {
+const ControlRow controlTable[] = {
     // "100"
     {ControlId::DelayBox, "EDIT", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE,
      217, 220, 48, 21, "100", Parent::Window, -1},
@@ -104,18 +98,6 @@ LRESULT CALLBACK LabelProc(HWND label, UINT message, WPARAM wParam, LPARAM lPara
     }
 }
 
-#if !KESTROVA_HAVE_DELAYBOX
-LRESULT CALLBACK PictureProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_ERASEBKGND) {
-        RECT r;
-        GetClientRect(box, &r);
-        FillRect(reinterpret_cast<HDC>(wParam), &r, GetSysColorBrush(COLOR_BTNFACE));
-        return 1;
-    }
-    return DefWindowProcA(box, message, wParam, lParam);
-}
-#endif
-
 // The group box is the option buttons' parent, so their colour requests and
 // notifications reach it first: it hands them to the main window. It also
 // paints its own inside: a group box leaves that to its parent, which clips it
@@ -150,11 +132,7 @@ void RegisterControlClass(HINSTANCE instance, const char* name, WNDPROC procedur
 
 void RegisterControlClasses(HINSTANCE instance) {
     RegisterControlClass(instance, labelClassName, LabelProc, sizeof(HFONT));
-#if KESTROVA_HAVE_DELAYBOX
     RegisterBannerClass(instance);
-#else
-    RegisterControlClass(instance, bannerClassName, PictureProc, 0);
-#endif
 }
 
 }  // namespace
@@ -166,39 +144,31 @@ void CreateControls(HWND window) {
     const WPARAM guiFont = reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT));
 
     int identifier = firstControlIdentifier;
-    for (const ControlSpec& spec : controlTable) {
+    for (const ControlRow& row : controlTable) {
         const HWND control = CreateWindowExA(
-            spec.exStyle, spec.className, spec.caption, WS_CHILD | WS_CLIPSIBLINGS | spec.style, spec.left,
-            spec.top, spec.width, spec.height, window,
+            row.exStyle, row.className, row.caption, WS_CHILD | WS_CLIPSIBLINGS | row.style, row.left,
+            row.top, row.width, row.height, window,
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(identifier++)), instance, nullptr);
-        s.controls[static_cast<int>(spec.id)] = control;
+        s.controls[static_cast<int>(row.id)] = control;
         if (!control) continue;
         SendMessageA(control, WM_SETFONT, guiFont, TRUE);
-        if (spec.check >= 0) SendMessageA(control, BM_SETCHECK, static_cast<WPARAM>(spec.check), 0);
+        if (row.check >= 0) SendMessageA(control, BM_SETCHECK, static_cast<WPARAM>(row.check), 0);
     }
 
     const HWND groupBox = Control(ControlId::GroupBox);
     if (groupBox) {
         groupBoxProc = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrA(groupBox, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&GroupBoxProc)));
-        for (const ControlSpec& spec : controlTable) {
-            const HWND control = Control(spec.id);
-            if (spec.parent != Parent::GroupBox || !control) continue;
+        for (const ControlRow& row : controlTable) {
+            const HWND control = Control(row.id);
+            if (row.parent != Parent::GroupBox || !control) continue;
             SetParent(control, groupBox);
-            MoveWindow(control, spec.left, spec.top, spec.width, spec.height, FALSE);
+            MoveWindow(control, row.left, row.top, row.width, row.height, FALSE);
         }
     }
 
-#if KESTROVA_HAVE_DELAYBOX
     if (const HWND box = Control(ControlId::DelayBox)) AttachDelayBox(box);
     LoadBannerPicture();
-#else
-    if (const HWND box = Control(ControlId::DelayBox)) {
-        SendMessageA(box, EM_LIMITTEXT, 0, 0);
-        SendMessageA(box, EM_SETSEL, 0, 0);
-        SendMessageA(box, EM_SCROLLCARET, 0, 0);
-    }
-#endif
 
     for (const HWND control : s.controls)
         if (control) ShowWindow(control, SW_SHOWNA);
