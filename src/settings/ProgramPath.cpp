@@ -4,8 +4,8 @@
 
 #include "settings/RegPath.h"
 
-ProgramPath CutProgramPath(const char* fullPath) {
-    const std::size_t cut = LastSeparator(fullPath);
+ProgramPath CutProgramPath(const char* fullPath, LeadByteTest isLeadByte) {
+    const std::size_t cut = LastSeparator(fullPath, isLeadByte);
     if (cut == std::string::npos) return {std::string(), std::string(fullPath)};
     return {std::string(fullPath, cut), std::string(fullPath + cut + 1)};
 }

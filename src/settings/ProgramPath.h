@@ -5,14 +5,18 @@
 #include <functional>
 #include <string>
 
+#include "settings/RegPath.h"
+
 struct ProgramPath {
     std::string runDirectory;  // never ends in a backslash: "C:" for a program in the root
     std::string fileName;      // with its extension
 };
 
 // Cut at the last backslash that is not the second byte of a double-byte
-// character; without a backslash the whole path is the file name.
-ProgramPath CutProgramPath(const char* fullPath);
+// character of the system's ANSI code page (isLeadByte tells its lead bytes;
+// the default is the registry rule, every byte from 0x80 up); without a
+// backslash the whole path is the file name.
+ProgramPath CutProgramPath(const char* fullPath, LeadByteTest isLeadByte = IsHighByte);
 
 // Reads a path through a GetModuleFileNameA-like call: fill(buffer, size)
 // gives the number of characters stored, which equals size when the path was

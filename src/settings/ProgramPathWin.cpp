@@ -11,7 +11,8 @@ void DetermineProgramPath() {
     const std::string fullPath = ReadWholePath([](char* buffer, uint32_t size) -> uint32_t {
         return GetModuleFileNameA(nullptr, buffer, size);
     });
-    programPath = CutProgramPath(fullPath.c_str());
+    // The path is in the system's ANSI code page, whatever the program's texts use.
+    programPath = CutProgramPath(fullPath.c_str(), [](unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; });
 }
 
 const std::string& RunDirectory() { return programPath.runDirectory; }

@@ -1,10 +1,12 @@
 #include "settings/RegPath.h"
 
-std::size_t LastSeparator(const char* text) {
+bool IsHighByte(unsigned char byte) { return byte >= 0x80; }
+
+std::size_t LastSeparator(const char* text, LeadByteTest isLeadByte) {
     std::size_t last = std::string::npos;
     for (std::size_t i = 0; text[i] != '\0'; ++i) {
         const auto byte = static_cast<unsigned char>(text[i]);
-        if (byte >= 0x80) {
+        if (isLeadByte(byte)) {
             if (text[i + 1] == '\0') break;  // a lone lead byte ends the scan
             ++i;
         } else if (byte == '\\') {

@@ -62,6 +62,24 @@ TEST(CutProgramPath, GivesRunDirectoryAndFileName) {
     }
 }
 
+// The executable's path is in the system's code page: on a single-byte one
+// (1252) a byte from 0x80 up is a whole character, and the backslash after it
+// separates.
+TEST(CutProgramPath, OnASingleByteCodePage_HighBytesAreWholeCharacters) {
+    const LeadByteTest singleByte = [](unsigned char) { return false; };
+    const std::vector<CutCase> cases = {
+        {"C:\\Users\\Jos\xE9\\Kestrova.exe", "C:\\Users\\Jos\xE9", "Kestrova.exe"},
+        {"C:\\Tools\\\x80\\k.exe", "C:\\Tools\\\x80", "k.exe"},
+        {"C:\\caf\xE9.exe", "C:", "caf\xE9.exe"},
+    };
+    for (const CutCase& c : cases) {
+        SCOPED_TRACE(c.given);
+        const ProgramPath program = CutProgramPath(c.given, singleByte);
+        EXPECT_EQ(program.runDirectory, c.before);
+        EXPECT_EQ(program.fileName, c.after);
+    }
+}
+
 // GetModuleFileNameA as documented: copies at most size characters; where the
 // path does not fit, the result is cut, returns size and, since Vista, is
 // NUL-terminated within the buffer (XP left it unterminated).
