@@ -2,6 +2,7 @@
 
 #include "app/BannerImage.h"
 #include "platform/UniqueHandle.h"
+#include "platform/Window.h"
 
 #include <optional>
 #include <utility>
@@ -55,18 +56,6 @@ int stretchMode() {
     return COLORONCOLOR;
 }
 
-class ScopedMemoryDC {
-public:
-    explicit ScopedMemoryDC(HDC like) : dc_(CreateCompatibleDC(like)) {}
-    ~ScopedMemoryDC() { if (dc_) DeleteDC(dc_); }
-    ScopedMemoryDC(const ScopedMemoryDC&) = delete;
-    ScopedMemoryDC& operator=(const ScopedMemoryDC&) = delete;
-    HDC get() const { return dc_; }
-
-private:
-    HDC dc_;
-};
-
 // The caller's DC settings come back as they were (WM_PRINTCLIENT lends one).
 class ScopedSaveDC {
 public:
@@ -94,8 +83,8 @@ void paint(HWND window, HDC dc) {
     HBITMAP bitmap = blendedBitmap(GetSysColor(COLOR_BTNFACE));
     if (!bitmap) return;
 
-    ScopedMemoryDC source(dc);
-    if (!source.get()) return;
+    UniqueMemoryDC source(CreateCompatibleDC(dc));
+    if (!source) return;
     ScopedSelect select(source.get(), bitmap);
     const int mode = stretchMode();
     SetStretchBltMode(dc, mode);
@@ -116,7 +105,6 @@ LRESULT CALLBACK bannerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_PAINT: onPaint(window); return 0;
     case WM_PRINTCLIENT: paint(window, reinterpret_cast<HDC>(wParam)); return 0;
     case WM_ERASEBKGND: return 1;  // WM_PAINT fills the whole client area
-    case WM_SYSCOLORCHANGE: banner().blended.reset(); InvalidateRect(window, nullptr, FALSE); return 0;
     default: return DefWindowProcA(window, message, wParam, lParam);
     }
 }
@@ -124,17 +112,12 @@ LRESULT CALLBACK bannerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 }  // namespace
 
 void RegisterBannerClass(HINSTANCE instance) {
-    WNDCLASSEXA existing{};
-    existing.cbSize = sizeof(existing);
-    if (GetClassInfoExA(instance, bannerClassName, &existing)) return;
     WNDCLASSEXA wc{};
-    wc.cbSize = sizeof(wc);
     wc.style = CS_HREDRAW | CS_VREDRAW;  // the fit depends on the whole size
     wc.lpfnWndProc = bannerProc;
     wc.hInstance = instance;
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     wc.lpszClassName = bannerClassName;
-    RegisterClassExA(&wc);
+    RegisterClassOnce(wc);
 }
 
 bool LoadBannerPictureFrom(const unsigned char* png, std::size_t size) {

@@ -2,6 +2,7 @@
 
 #include "app/DelayText.h"
 #include "platform/UniqueHandle.h"
+#include "platform/Window.h"
 
 #include <string>
 
@@ -22,24 +23,8 @@ DelayBoxState* stateOf(HWND box) {
     return static_cast<DelayBoxState*>(GetPropA(box, stateProperty));
 }
 
-std::string windowText(HWND w) {
-    const int length = GetWindowTextLengthA(w);
-    std::string text(static_cast<std::size_t>(length > 0 ? length : 0) + 1, '\0');
-    const int copied = GetWindowTextA(w, text.data(), static_cast<int>(text.size()));
-    text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
-    return text;
-}
-
-// The box's window rectangle in its parent's client coordinates.
-RECT rectInParent(HWND box) {
-    RECT r{};
-    GetWindowRect(box, &r);
-    MapWindowPoints(HWND_DESKTOP, GetParent(box), reinterpret_cast<POINT*>(&r), 2);
-    return r;
-}
-
 void placeSpin(HWND box, HWND spin) {
-    const RECT r = rectInParent(box);
+    const RECT r = WindowRectInParent(box);
     SetWindowPos(spin, nullptr, r.right, r.top, spinWidth, r.bottom - r.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -110,7 +95,7 @@ void AttachDelayBox(HWND box) {
     InitCommonControlsEx(&classes);
 
     auto* state = new DelayBoxState;
-    const RECT r = rectInParent(box);
+    const RECT r = WindowRectInParent(box);
     state->spin = CreateWindowExA(0, UPDOWN_CLASSA, nullptr, WS_CHILD | WS_CLIPSIBLINGS, r.right, r.top,
                                   spinWidth, r.bottom - r.top, GetParent(box), nullptr,
                                   reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(box, GWLP_HINSTANCE)),
@@ -139,7 +124,7 @@ HWND DelayBoxSpinButtons(HWND box) {
 }
 
 void DelayBoxKillFocus(HWND box) {
-    const std::string text = windowText(box);
+    const std::string text = WindowText(box);
     const std::string tidy = TidyDelayText(text.c_str());
     if (tidy == text) return;
     DWORD start = 0;
@@ -156,7 +141,7 @@ LRESULT DelayBoxDeltaPos(HWND box, const NMUPDOWN* change) {
     const auto range = static_cast<DWORD>(SendMessageA(spin, UDM_GETRANGE, 0, 0));
     const auto upper = static_cast<short>(LOWORD(range));
     const auto lower = static_cast<short>(HIWORD(range));
-    const std::int32_t n = ReadDelayInt32(windowText(box).c_str());
+    const std::int32_t n = ReadDelayInt32(WindowText(box).c_str());
     const std::int32_t value = SpinDelayValue(n, lower, upper, change->iDelta >= 0);
     char text[16];
     wsprintfA(text, "%d", static_cast<int>(value));

@@ -8,6 +8,7 @@
 
 #include "app/Banner.h"
 #include "app/DelayBox.h"
+#include "platform/Window.h"
 
 namespace window_detail {
 
@@ -43,16 +44,13 @@ UINT TaskbarCreatedMessage() {
 
 bool RegisterWindowClass(HINSTANCE instance, WNDPROC procedure) {
     WNDCLASSEXA wc{};
-    if (GetClassInfoExA(instance, windowClassName, &wc)) return true;
-    wc.cbSize = sizeof wc;
     wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
     wc.lpfnWndProc = procedure;
     wc.hInstance = instance;
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     // The window paints its own background (WM_ERASEBKGND).
     wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
     wc.lpszClassName = windowClassName;
-    return RegisterClassExA(&wc) != 0;
+    return RegisterClassOnce(wc);
 }
 
 bool EventsFlow() { return State().eventsFlowing; }

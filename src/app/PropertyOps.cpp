@@ -5,6 +5,7 @@
 
 #include "app/DelayBox.h"
 #include "app/WindowState.h"
+#include "platform/Window.h"
 #include "scaling/DpiMath.h"
 
 using namespace window_detail;
@@ -57,15 +58,7 @@ void ReleaseStoredFonts() { StoredFonts().clear(); }
 }  // namespace window_detail
 
 Bounds GetBounds(HWND w) {
-    RECT r{};
-    GetWindowRect(w, &r);
-    const HWND parent = GetParent(w);
-    if (parent && !(GetWindowLongA(w, GWL_STYLE) & WS_POPUP)) {
-        POINT corners[2] = {{r.left, r.top}, {r.right, r.bottom}};
-        ScreenToClient(parent, &corners[0]);
-        ScreenToClient(parent, &corners[1]);
-        r = {corners[0].x, corners[0].y, corners[1].x, corners[1].y};
-    }
+    const RECT r = WindowRectInParent(w);
     return {r.left, r.top, r.right - r.left, r.bottom - r.top};
 }
 
@@ -108,13 +101,7 @@ void SetFontPointSize(HWND w, int size) {
     stored.font = std::move(font);
 }
 
-std::string GetControlText(HWND w) {
-    const int length = GetWindowTextLengthA(w);
-    if (length <= 0) return {};
-    std::vector<char> text(static_cast<size_t>(length) + 1);
-    const int copied = GetWindowTextA(w, text.data(), length + 1);
-    return std::string(text.data(), copied > 0 ? static_cast<size_t>(copied) : 0);
-}
+std::string GetControlText(HWND w) { return WindowText(w); }
 
 void SetControlText(HWND w, const char* text) {
     WindowState& s = State();

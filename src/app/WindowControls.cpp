@@ -6,6 +6,7 @@
 
 #include "app/Banner.h"
 #include "app/DelayBox.h"
+#include "platform/Window.h"
 
 namespace window_detail {
 
@@ -118,20 +119,13 @@ LRESULT CALLBACK GroupBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lPar
     }
 }
 
-void RegisterControlClass(HINSTANCE instance, const char* name, WNDPROC procedure, int extraBytes) {
-    WNDCLASSEXA wc{};
-    if (GetClassInfoExA(instance, name, &wc)) return;
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = procedure;
-    wc.cbWndExtra = extraBytes;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    wc.lpszClassName = name;
-    RegisterClassExA(&wc);
-}
-
 void RegisterControlClasses(HINSTANCE instance) {
-    RegisterControlClass(instance, labelClassName, LabelProc, sizeof(HFONT));
+    WNDCLASSEXA label{};
+    label.lpfnWndProc = LabelProc;
+    label.cbWndExtra = sizeof(HFONT);
+    label.hInstance = instance;
+    label.lpszClassName = labelClassName;
+    RegisterClassOnce(label);
     RegisterBannerClass(instance);
 }
 

@@ -33,13 +33,11 @@ private:
     T value_{};
 };
 
-using UniqueKey = UniqueHandle<HKEY, &RegCloseKey>;
 using UniqueIcon = UniqueHandle<HICON, &DestroyIcon>;
 using UniqueMenu = UniqueHandle<HMENU, &DestroyMenu>;
 using UniqueFont = UniqueHandle<HFONT, &DeleteObject>;
 using UniqueBitmap = UniqueHandle<HBITMAP, &DeleteObject>;
-using UniqueHook = UniqueHandle<HHOOK, &UnhookWindowsHookEx>;
-using UniqueKernelHandle = UniqueHandle<HANDLE, &CloseHandle>;
+using UniqueMemoryDC = UniqueHandle<HDC, &DeleteDC>;  // from CreateCompatibleDC
 
 // GetDC/ReleaseDC as one scope.
 class ScopedGetDC {
