@@ -39,11 +39,26 @@ if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then
 fi
 
 # libpng for MinGW is not packaged: build Debian's own source for both targets.
-# Sections per function, so the linker keeps only the reading half of libpng.
-png_flags="-Os -ffunction-sections -fdata-sections"
+# Only the reading half is configured: the program decodes one picture and
+# installs its own error and warning handlers, so neither the writer (with
+# zlib's deflate) nor the messages to the console are wanted. Sections per
+# function, so the linker keeps only what the decoder calls.
+png_options=("option WRITE off" "option CONSOLE_IO off")
+png_flags_for() {
+  local flags="-Os -ffunction-sections -fdata-sections"
+  # With i686's DWARF unwinding every function's unwind entry is kept, and keeps
+  # its function alive through --gc-sections. C code is never unwound through
+  # there (libpng leaves by longjmp, which on i686 needs no tables). x86_64
+  # keeps its tables: its longjmp unwinds through them.
+  [ "$1" = i686-w64-mingw32 ] && flags+=" -fno-asynchronous-unwind-tables"
+  echo "$flags"
+}
 build_png() {
   local triplet=$1 prefix=$cache/$1
-  [ -f "$prefix/lib/libpng.a" ] && [ "$(cat "$prefix/.flags" 2>/dev/null)" = "$png_flags" ] && return 0
+  local png_flags stamp
+  png_flags=$(png_flags_for "$triplet")
+  stamp="$png_flags; ${png_options[*]}"
+  [ -f "$prefix/lib/libpng.a" ] && [ "$(cat "$prefix/.flags" 2>/dev/null)" = "$stamp" ] && return 0
   mkdir -p "$cache/src"
   if ! ls -d "$cache"/src/libpng1.6-*/ >/dev/null 2>&1; then
     if ! grep -rqsE '^(deb-src|Types:.*deb-src)' /etc/apt/sources.list /etc/apt/sources.list.d/; then
@@ -67,16 +82,18 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 TC
+  printf '%s\n' "${png_options[@]}" >"$cache/png-options.dfa"
   rm -rf "$cache/build-$triplet"
   cmake -S "$src" -B "$cache/build-$triplet" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$cache/$triplet.cmake" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_C_FLAGS="$png_flags" -DCMAKE_C_FLAGS_RELEASE="-DNDEBUG" \
     -DCMAKE_INSTALL_PREFIX="$prefix" -DPNG_SHARED=OFF -DPNG_STATIC=ON \
     -DPNG_TESTS=OFF -DPNG_EXECUTABLES=OFF -DPNG_HARDWARE_OPTIMIZATIONS=OFF \
-    -DZLIB_LIBRARY=/usr/$triplet/lib/libz.a -DZLIB_INCLUDE_DIR=/usr/$triplet/include >/dev/null
+    -DZLIB_LIBRARY=/usr/$triplet/lib/libz.a -DZLIB_INCLUDE_DIR=/usr/$triplet/include \
+    -DDFA_XTRA="$cache/png-options.dfa" >/dev/null
   cmake --build "$cache/build-$triplet" >/dev/null
   cmake --install "$cache/build-$triplet" >/dev/null
-  echo "$png_flags" >"$prefix/.flags"
+  echo "$stamp" >"$prefix/.flags"
   echo "setup: libpng built for $triplet in $prefix"
 }
 build_png i686-w64-mingw32

@@ -1,8 +1,8 @@
 #include "settings/TextNumber.h"
 
-#include <charconv>
 #include <cmath>
-#include <cstdlib>
+
+#include "settings/DecimalToDouble.h"
 
 namespace {
 
@@ -89,13 +89,7 @@ double TextToNumber(const char* text) {
         }
     }
 
-    double value = 0.0;
-    const auto result = std::from_chars(start, q, value, std::chars_format::general);
-    if (result.ec == std::errc::result_out_of_range) {
-        // from_chars leaves the value alone on overflow and underflow; strtod
-        // gives infinity or the nearest tiny value for the same digits.
-        value = std::strtod(std::string(start, q).c_str(), nullptr);
-    }
+    const double value = DecimalToDouble(start, q);
     return negative ? -value : value;
 }
 
