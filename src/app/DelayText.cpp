@@ -2,36 +2,18 @@
 
 #include <limits>
 
-namespace {
-
-bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-// Unsigned arithmetic so the wrap-around is defined for any length of digits.
-std::uint64_t readWrapped(const char* text) {
-    if (!text) return 0;
-    const char* p = text;
-    while (isBlank(*p)) ++p;
-    bool negative = false;
-    if (*p == '+' || *p == '-') negative = (*p++ == '-');
-    std::uint64_t value = 0;
-    for (; *p >= '0' && *p <= '9'; ++p) value = value * 10u + static_cast<std::uint64_t>(*p - '0');
-    return negative ? 0u - value : value;
-}
-
-}  // namespace
+#include "settings/TextNumber.h"
 
 bool DelayBoxAcceptsChar(unsigned code) {
     return code < 32 || code == '-' || (code >= '0' && code <= '9');
 }
 
 std::int64_t ReadDelayInt64(const char* text) {
-    return static_cast<std::int64_t>(readWrapped(text));
+    return static_cast<std::int64_t>(ReadWrappedDecimal(text));
 }
 
 std::int32_t ReadDelayInt32(const char* text) {
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(readWrapped(text)));
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(ReadWrappedDecimal(text)));
 }
 
 std::string TidyDelayText(const char* text) {

@@ -5,7 +5,7 @@
 add_library(app_banner_core STATIC
   ${CMAKE_CURRENT_LIST_DIR}/DelayText.cpp
   ${CMAKE_CURRENT_LIST_DIR}/BannerImage.cpp)
-target_link_libraries(app_banner_core PUBLIC kestrova_options kestrova_png)
+target_link_libraries(app_banner_core PUBLIC kestrova_options kestrova_png settings_core)
 if(KESTROVA_FUZZ)
   # Coverage for the fuzzer, and the same sanitizers as the fuzz targets.
   target_compile_options(app_banner_core PRIVATE -fsanitize=fuzzer-no-link,address,undefined)

@@ -43,16 +43,21 @@ std::string FoldFullWidth(const char* text) {
     return out;
 }
 
-int32_t TextToInt(const char* text) {
-    const std::string folded = FoldFullWidth(text);
-    const char* p = folded.c_str();
+uint64_t ReadWrappedDecimal(const char* text) {
+    if (!text) return 0;
+    const char* p = text;
     while (IsSpace(*p)) ++p;
     bool negative = false;
     if (*p == '+' || *p == '-') negative = *p++ == '-';
-    uint32_t value = 0;
-    for (; IsDigit(*p); ++p) value = value * 10u + static_cast<uint32_t>(*p - '0');
-    if (negative) value = 0u - value;
-    return static_cast<int32_t>(value);
+    // Unsigned, so the wrap is defined for any number of digits.
+    uint64_t value = 0;
+    for (; IsDigit(*p); ++p) value = value * 10u + static_cast<uint64_t>(*p - '0');
+    return negative ? 0u - value : value;
+}
+
+int32_t TextToInt(const char* text) {
+    const std::string folded = FoldFullWidth(text);
+    return static_cast<int32_t>(static_cast<uint32_t>(ReadWrappedDecimal(folded.c_str())));
 }
 
 double TextToNumber(const char* text) {

@@ -7,8 +7,13 @@
 // two-byte characters are kept; a lone lead byte at the end is dropped.
 std::string FoldFullWidth(const char* text);
 
-// Leading white space, one sign, decimal digits up to the first non-digit,
-// accumulated modulo 2^32. No digit gives 0.
+// Leading white space (0x09 to 0x0D, 0x20), one optional sign, then decimal
+// digits up to the first non-digit, accumulated modulo 2^64; a minus sign
+// negates modulo 2^64. No digit, or no text, gives 0. A caller that wants the
+// value modulo 2^32 takes the low 32 bits. Only ASCII digits count.
+uint64_t ReadWrappedDecimal(const char* text);
+
+// The folded text read by ReadWrappedDecimal, modulo 2^32, as signed.
 int32_t TextToInt(const char* text);
 
 // The longest plain decimal prefix (sign, digits, point, exponent) as the
