@@ -1,6 +1,7 @@
 """End to end under Wine in Xvfb: a right-Alt tap typed with xdotool reaches the
-real hook, and the worker sends Escape and the Menu key to the focused window
-as its kind asks."""
+hook of the running Kestrova.exe, and its worker sends Escape and the Menu key
+to the focused window as its kind asks (see keyrun.py for how the program is
+started and known to be ready)."""
 import os
 import sys
 import time
@@ -10,7 +11,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from keyrun import (CANCELLED_TAP, LEFT_ALT_TAP, TAP, VK_APPS, VK_ESCAPE, VK_LMENU, VK_RMENU,  # noqa: E402
                     WM_CONTEXTMENU, WM_KEYDOWN, WM_KEYUP, WM_SYSKEYDOWN, KeyRun, plain)
 
-# The delay the program under test was given (KESTROVA_HOOK_ARGS).
+# The delay the program under test was given (the registry, or KESTROVA_HOOK_ARGS).
 DELAY_MS = int(os.environ.get("KESTROVA_EXPECT_DELAY_MS", "300"))
 # How long to watch for keys that must not come.
 QUIET_S = max(1.5, 3 * DELAY_MS / 1000)
