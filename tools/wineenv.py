@@ -51,7 +51,7 @@ def _template():
 
 
 class Xvfb:
-    """A virtual X display on the first free display number from 90."""
+    """A virtual X display on a free display number that Xvfb chooses."""
 
     def __init__(self, screen=SCREEN):
         self.screen = screen
@@ -59,23 +59,28 @@ class Xvfb:
         self.name = None
 
     def __enter__(self):
-        for n in range(90, 190):
-            lock = f"/tmp/.X{n}-lock"
-            if os.path.exists(lock) or os.path.exists(f"/tmp/.X11-unix/X{n}"):
-                continue
-            proc = subprocess.Popen(
-                ["Xvfb", f":{n}", "-screen", "0", self.screen, "-nolisten", "tcp", "-nocursor"],
-                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            for _ in range(100):
-                if os.path.exists(f"/tmp/.X11-unix/X{n}"):
-                    self.proc, self.name = proc, f":{n}"
-                    return self
-                if proc.poll() is not None:
-                    break  # another process took the number first
-                time.sleep(0.05)
-            proc.kill()
-            proc.wait()
-        raise RuntimeError("no free X display")
+        # Xvfb picks a free display number itself and reports it on a pipe:
+        # two environments started at once can never share (and so end) one.
+        read_end, write_end = os.pipe()
+        try:
+            self.proc = subprocess.Popen(
+                ["Xvfb", "-displayfd", str(write_end), "-screen", "0", self.screen,
+                 "-nolisten", "tcp", "-nocursor"],
+                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, pass_fds=(write_end,))
+            os.close(write_end)
+            write_end = None
+            number = b""
+            while not number.endswith(b"\n"):
+                chunk = os.read(read_end, 16)
+                if not chunk:
+                    raise RuntimeError("Xvfb did not start")
+                number += chunk
+        finally:
+            if write_end is not None:
+                os.close(write_end)
+            os.close(read_end)
+        self.name = ":" + number.decode().strip()
+        return self
 
     def __exit__(self, *exc):
         if self.proc:
