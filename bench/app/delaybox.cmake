@@ -1,13 +1,11 @@
 # Figures for the banner picture; they print, they do not assert.
 # Run them all with: python3 bench/app/run_banner.py
 if(NOT WIN32)
-  if(TARGET app_banner_core)
-    find_package(benchmark REQUIRED)
-    add_executable(bench_banner_image ${CMAKE_CURRENT_LIST_DIR}/BannerImageBench.cpp)
-    target_link_libraries(bench_banner_image PRIVATE app_banner_core benchmark::benchmark_main)
-    target_compile_definitions(bench_banner_image PRIVATE KESTROVA_BANNER_PNG="${CMAKE_SOURCE_DIR}/res/banner.png")
-  endif()
-elseif(TARGET app_delaybox)
+  find_package(benchmark REQUIRED)
+  add_executable(bench_banner_image ${CMAKE_CURRENT_LIST_DIR}/BannerImageBench.cpp)
+  target_link_libraries(bench_banner_image PRIVATE app_banner_core benchmark::benchmark_main)
+  target_compile_definitions(bench_banner_image PRIVATE KESTROVA_BANNER_PNG="${CMAKE_SOURCE_DIR}/res/banner.png")
+else()
   set(KESTROVA_BANNER_PNG ${CMAKE_SOURCE_DIR}/res/banner.png)
   configure_file(${CMAKE_SOURCE_DIR}/tests/win/app/banner_resource.rc.in
                  ${CMAKE_CURRENT_BINARY_DIR}/bench_banner_resource.rc @ONLY)

@@ -1,26 +1,16 @@
 """The real Kestrova.exe in a Wine environment of its own, with the helpers the
-start-up and tray tests share: the probe that looks at windows and at the
-shell's icons from outside, and clicks on the tray icon and its menu."""
+start-up and tray tests share: the probe's answers about windows and the
+shell's icons, and clicks on the tray icon and its menu."""
 import os
-import re
-import subprocess
 import sys
 import time
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-ROOT = os.path.dirname(os.path.dirname(os.path.dirname(HERE)))
-sys.path.insert(0, os.path.join(ROOT, "tools"))
-from wineenv import WineEnv, wait_until  # noqa: E402,F401
+sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+import kestrova  # noqa: E402
+from kestrova import CAPTION, EXE, PROGRAM_KEY, SCREENSHOTS, TRAY_WINDOW, WineEnv, probe, text, wait_until  # noqa: E402,F401
 
-EXE = os.environ.get("KESTROVA_EXE", os.path.join(ROOT, "build", "win64", "Kestrova.exe"))
-PROBE = os.environ.get("KESTROVA_SHELLPROBE",
-                       os.path.join(ROOT, "build", "win64", "tests", "e2e", "app", "shellprobe.exe"))
-SCREENSHOTS = os.path.join(ROOT, "build", "screenshots")
-
-CAPTION = "Kestrova  By Morvenhal Tobrand"
 BOX_CAPTION = "Kestrova"
 ALREADY_RUNNING = "程序已在运行！"
-TRAY_WINDOW = "Wine System Tray"
 # Where the first icon of the Wine System Tray window sits, in its own pixels.
 ICON_SPOT = (10, 10)
 
@@ -31,14 +21,8 @@ WM_SYSCOMMAND = 0x0112
 SC_CLOSE = 0xF060
 
 
-def maker_key():
-    """The maker key the program was built with, from the settings header."""
-    with open(os.path.join(ROOT, "src", "settings", "SettingsLogic.h"), encoding="utf-8") as f:
-        return re.search(r'#define\s+KESTROVA_MAKER_KEY\s+"([^"]+)"', f.read()).group(1)
-
-
 def delay_key():
-    return "HKCU\\Software\\" + maker_key() + "\\Kestrova"
+    return PROGRAM_KEY
 
 
 class Kestrova(WineEnv):
@@ -74,52 +58,40 @@ class Kestrova(WineEnv):
 
     # -- the probe -----------------------------------------------------------
     def probe(self, *args):
-        for _ in range(3):
-            try:
-                r = self.run([PROBE] + [str(a) for a in args], timeout=20)
-                return r.returncode, r.stdout.decode("gbk", "replace").strip()
-            except subprocess.TimeoutExpired:
-                continue
-        raise AssertionError(f"the probe hung three times on {args}")
+        """(exit code, rows) of one probe command."""
+        return probe(self, *args)
 
     def window_rect(self, window=CAPTION):
         """(left, top, width, height, visible) of the window, or None."""
-        rc, out = self.probe("rect", window)
+        rc, rows = self.probe("window", window)
         if rc != 0:
             return None
-        left, top, width, height, visible = (int(v) for v in out.split())
-        return left, top, width, height, bool(visible)
+        return kestrova.rect(rows[0]) + (rows[0]["visible"] == "1",)
 
     def visible(self, window=CAPTION):
         rect = self.window_rect(window)
         return rect is not None and rect[4]
 
     def handle(self, window=CAPTION):
-        rc, out = self.probe("hwnd", window)
-        return int(out) if rc == 0 else None
+        rc, rows = self.probe("window", window)
+        return int(rows[0]["hwnd"], 16) if rc == 0 else None
 
     def tray_has(self, window=CAPTION):
         """Whether the shell holds the program's icon (window, 100)."""
-        rc, out = self.probe("tray-has", window)
-        return rc == 0 and out == "1"
+        rc, rows = self.probe("tray-has", window)
+        return rc == 0 and rows[0]["held"] == "1"
 
     def send(self, message, wparam=0, lparam=0, window=CAPTION):
-        rc, out = self.probe("send", window, hex(message), wparam, lparam)
+        rc, rows = self.probe("send", window, hex(message), wparam, lparam)
         if rc != 0:
             raise AssertionError(f"could not send {message:#x}: {rc}")
-        return int(out)
+        return int(rows[0]["result"])
 
     def children(self, window):
-        """[(id, class, style, text)] of the window's child windows."""
-        rc, out = self.probe("children", window)
-        if rc != 0:
-            return []
-        rows = []
-        for line in re.split(r"\n(?=-?\d+\t)", out):
-            parts = line.split("\t", 3)
-            if len(parts) == 4:
-                rows.append((int(parts[0]), parts[1], int(parts[2], 16), parts[3].strip()))
-        return rows
+        """[(id, class, style, text)] of the window's descendants."""
+        rc, rows = self.probe("tree", window)
+        return [(int(r["id"]), r["class"], int(r["style"], 16), text(r).strip())
+                for r in rows if r["kind"] == "child"] if rc == 0 else []
 
     # -- the mouse and keyboard ----------------------------------------------
     def click_tray_icon(self, button):
@@ -138,11 +110,8 @@ class Kestrova(WineEnv):
         self.click_tray_icon(3)
 
         def menu_rect():
-            rc, out = self.probe("menu")
-            if rc != 0:
-                return None
-            first = out.splitlines()[0].split("\t")
-            return tuple(int(v) for v in first[1].split()) if first[0] == "rect" else None
+            rc, rows = self.probe("menu")
+            return kestrova.rect(rows[0]) if rc == 0 and rows[0]["kind"] == "menu" else None
 
         return wait_until(menu_rect, timeout=10, interval=0.1)
 

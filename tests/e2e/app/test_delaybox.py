@@ -2,22 +2,16 @@
 person would: keys typed into the box, the focus moved away with Tab, the spin
 arrows clicked, and the banner looked at on a screenshot.
 
-Environment: KESTROVA_EXE (the program), KESTROVA_PROBE (tests/e2e/tools/probe).
+Environment: KESTROVA_EXE (the program), KESTROVA_TOOLS (the probe's folder).
 """
 import os
 import sys
 import time
 import unittest
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-ROOT = os.path.dirname(os.path.dirname(os.path.dirname(HERE)))
-sys.path.insert(0, os.path.join(ROOT, "tools"))
-from wineenv import WineEnv, wait_until  # noqa: E402
-
-EXE = os.environ.get("KESTROVA_EXE", os.path.join(ROOT, "build", "win64", "Kestrova.exe"))
-PROBE = os.environ.get("KESTROVA_PROBE", os.path.join(ROOT, "build", "win64", "tests", "e2e", "tools", "probe.exe"))
-SCREENSHOTS = os.path.join(ROOT, "build", "screenshots")
-CAPTION = "Kestrova  By Morvenhal Tobrand"
+sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+import kestrova  # noqa: E402
+from kestrova import CAPTION, EXE, SCREENSHOTS, WineEnv, wait_until  # noqa: E402
 
 INK = (0x24, 0x47, 0x6B)  # the banner's letters (tools/make_banner.py)
 
@@ -69,26 +63,17 @@ class DelayBoxEndToEnd(unittest.TestCase):
     # -- looking from outside ------------------------------------------------
     @classmethod
     def controls(cls):
-        out = cls.env.run([PROBE, "tree", CAPTION]).stdout.decode("ascii", "replace")
-        found = []
-        for line in out.splitlines():
-            fields = dict(f.split("=", 1) for f in line.split() if "=" in f)
-            if fields.get("kind") == "child":
-                found.append(fields)
-        return found
+        return [row for row in kestrova.tree(cls.env) if row["kind"] == "child"]
 
     @classmethod
     def control(cls, class_name):
-        for c in cls.controls():
-            if c.get("class", "").lower() == class_name.lower() and c.get("depth") == "1":
-                return c
-        return None
+        return kestrova.child(cls.controls(), class_name=class_name, depth=1)
 
     def rect(self, class_name):
-        return tuple(int(v) for v in self.control(class_name)["rect"].split(","))
+        return kestrova.rect(self.control(class_name))
 
     def box_text(self):
-        return bytes.fromhex(self.control("Edit")["text"]).decode("gbk")
+        return kestrova.text(self.control("Edit"))
 
     def click(self, x, y):
         """A left click at client coordinates of the main window."""

@@ -19,12 +19,10 @@ import os
 import shlex
 import subprocess
 import sys
-import threading
 import time
 
-ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)))))
-sys.path.insert(0, os.path.join(ROOT, "tools"))
-from wineenv import WineEnv, wait_until  # noqa: E402
+sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+from kestrova import PROGRAM_KEY, TRAY_WINDOW, Log, WineEnv, wait_until  # noqa: E402,F401
 
 WM_KEYDOWN, WM_KEYUP, WM_SYSKEYDOWN, WM_SYSKEYUP, WM_CONTEXTMENU = 256, 257, 260, 261, 123
 VK_ESCAPE, VK_APPS, VK_LMENU, VK_RMENU, VK_X = 27, 93, 164, 165, 88
@@ -42,38 +40,6 @@ def plain(message):
     injected right after the tap's release may still be reported as a system
     key, since Alt counts as held until every hook has answered."""
     return {WM_SYSKEYDOWN: WM_KEYDOWN, WM_SYSKEYUP: WM_KEYUP}.get(message, message)
-
-
-class Log:
-    """The lines a Windows program prints, collected as they come."""
-
-    def __init__(self, proc):
-        self.proc = proc
-        self.lines = []
-        self.lock = threading.Lock()
-        self.thread = threading.Thread(target=self._read, daemon=True)
-        self.thread.start()
-
-    def _read(self):
-        for raw in self.proc.stdout:
-            with self.lock:
-                self.lines.append(raw.decode("ascii", "replace").strip())
-
-    def snapshot(self):
-        with self.lock:
-            return list(self.lines)
-
-    def events(self, kind):
-        """(a, b, microseconds) of every `kind a b us` line."""
-        out = []
-        for line in self.snapshot():
-            parts = line.split()
-            if len(parts) == 4 and parts[0] == kind:
-                out.append((int(parts[1]), int(parts[2]), int(parts[3])))
-        return out
-
-    def wait_line(self, text, timeout=30.0):
-        return wait_until(lambda: any(l.startswith(text) for l in self.snapshot()), timeout)
 
 
 class KeyRun:
@@ -116,13 +82,13 @@ class KeyRun:
         self.env.stop()
 
     def _start_kestrova(self):
-        self.env.reg_set(r"HKCU\Software\MorvenhalTobrand\Kestrova", "Delay", "REG_DWORD", self.delay_ms)
+        self.env.reg_set(PROGRAM_KEY, "Delay", "REG_DWORD", self.delay_ms)
         self.hook = self.env.popen([self.kestrova, "/hidden"], stdout=subprocess.DEVNULL)
         self.hook_log = None
         # The tray icon comes just before the half-second wait that precedes
         # the hook; from then on injected sequences are sent until one of them
         # brings a Menu key back.
-        wait_until(lambda: self.env.find_windows("Wine System Tray") or self.hook.poll() is not None, 60, 0.1)
+        wait_until(lambda: self.env.find_windows(TRAY_WINDOW) or self.hook.poll() is not None, 60, 0.1)
         throwaway = self.start_target(caption="readiness target")
         injector = self.env.popen([self.keyburst], stdin=subprocess.PIPE)
         injector_log = Log(injector)

@@ -8,15 +8,11 @@ import subprocess
 import sys
 import unittest
 
-ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)))))
-sys.path.insert(0, os.path.join(ROOT, "tools"))
-from wineenv import WineEnv, wait_until  # noqa: E402
+sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+import kestrova  # noqa: E402
+from kestrova import CAPTION, EXE, SCREENSHOTS, WineEnv, wait_until  # noqa: E402
 
-EXE = os.environ.get("KESTROVA_EXE", os.path.join(ROOT, "build", "win64", "Kestrova.exe"))
-PROBE = os.environ.get("KESTROVA_PROBE", os.path.join(ROOT, "build", "win64", "tests", "e2e", "tools", "probe.exe"))
-CAPTION = "Kestrova  By Morvenhal Tobrand"
-METRICS = r"HKCU\Control Panel\Desktop\WindowMetrics"
-SCREENSHOTS = os.path.join(ROOT, "build", "screenshots")
+METRICS = kestrova.METRICS_KEY
 
 # Controls are told apart by their caption; the delay box is the Edit control and
 # the banner the one captionless child that is neither the box nor its spin buttons.
@@ -51,23 +47,9 @@ AT_120_DPI = {
 }
 
 
-def parse_tree(text):
-    rows = []
-    for line in text.splitlines():
-        fields = dict(part.split("=", 1) for part in line.split() if "=" in part)
-        if "kind" in fields:
-            rows.append(fields)
-    return rows
-
-
 def layout(rows):
     """{role: (left, top, width, height)} from the probe's tree."""
-    def rect(row):
-        return tuple(int(v) for v in row["rect"].split(","))
-
-    def text(row):
-        return bytes.fromhex(row["text"]).decode("gbk", "replace")
-
+    rect, text = kestrova.rect, kestrova.text
     found = {}
     window = [r for r in rows if r["kind"] == "window"]
     if window:
@@ -109,8 +91,7 @@ class KestrovaAt(WineEnv):
             self.program.wait(timeout=30)
 
     def tree(self):
-        r = self.run([PROBE, "tree", CAPTION])
-        return parse_tree(r.stdout.decode("ascii", "replace"))
+        return kestrova.tree(self)
 
     def settled_layout(self):
         """The layout once the window and all seven controls are there and two

@@ -6,44 +6,41 @@ Each test class shares one Wine environment (a private display and prefix);
 every test sets the registry values it depends on first, so the tests stay
 independent of each other's order."""
 import os
-import subprocess
 import sys
-import time
 import unittest
 
-ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)))))
-sys.path.insert(0, os.path.join(ROOT, "tools"))
-from wineenv import WineEnv, wait_until  # noqa: E402
+sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+import kestrova  # noqa: E402
+from kestrova import (CAPTION, EXE, MAKER_KEY, PROGRAM_KEY, RUN_KEY, SCREENSHOTS, WineEnv,  # noqa: E402
+                      have_programs, wait_until)
 
-EXE = os.environ.get("KESTROVA_EXE", "")
-PROBE = os.environ.get("KESTROVA_SETTINGSPROBE", "")
-SCREENSHOTS = os.path.join(ROOT, "build", "screenshots")
-CAPTION = "Kestrova  By Morvenhal Tobrand"
-PROGRAM_KEY = r"HKCU\Software\MorvenhalTobrand\Kestrova"
-MAKER_KEY = r"HKCU\Software\MorvenhalTobrand"
-RUN_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Run"
+BS_AUTOCHECKBOX = 3
 
 
-class Program:
+class Program(kestrova.Program):
     """One run of Kestrova.exe in an environment, with its window shown."""
 
     def __init__(self, env):
-        self.env = env
-        self.proc = env.popen([EXE], stdout=subprocess.DEVNULL)
+        super().__init__(env)
         self.window = env.wait_window(CAPTION, timeout=60, visible=True)
         # The created handler has filled the box once the window is shown.
         self.state()
 
     def state(self):
-        """The controls as the probe reads them: a dict of texts."""
+        """The controls as the probe reads them: {"delay": text, "checked":
+        "0"/"1", "edit"/"spin"/"check": "left top right bottom" on the screen}."""
         def read():
-            r = self.env.run([PROBE, CAPTION], timeout=60)
-            if r.returncode != 0:
+            rows = kestrova.tree(self.env)
+            edit = kestrova.child(rows, class_name="Edit")
+            spin = kestrova.child(rows, class_name="msctls_updown32")
+            check = next((r for r in rows if r["kind"] == "child" and r["class"].lower() == "button"
+                          and int(r["style"], 16) & 0x0F == BS_AUTOCHECKBOX), None)
+            if edit is None or spin is None or check is None:
                 return None
-            fields = {}
-            for line in r.stdout.decode("gbk", "replace").splitlines():
-                name, _, value = line.partition("\t")
-                fields[name] = value
+            fields = {"delay": kestrova.text(edit), "checked": "1" if check["checked"] == "1" else "0"}
+            for name, row in (("edit", edit), ("spin", spin), ("check", check)):
+                left, top, width, height = kestrova.rect(row, "screen")
+                fields[name] = f"{left} {top} {left + width} {top + height}"
             return fields
         return wait_until(read, timeout=30, interval=0.2)
 
@@ -87,34 +84,14 @@ class Program:
             pass
         return self.delay_text()
 
-    def quit_through_tray(self):
-        """Right click on the tray icon, then the menu's "退出(&X)" by its mnemonic."""
-        tray = self.env.wait_window("Wine System Tray", timeout=30)
-        geometry = self.env.xdotool("getwindowgeometry", "--shell", tray)
-        values = dict(line.split("=", 1) for line in geometry.splitlines() if "=" in line)
-        x, y = int(values["X"]), int(values["Y"])
-        deadline = time.monotonic() + 30
-        while self.proc.poll() is None and time.monotonic() < deadline:
-            self.env.xdotool("mousemove", x + 8, y + int(values["HEIGHT"]) // 2, "click", 3)
-            time.sleep(0.7)
-            self.env.xdotool("key", "x")
-            try:
-                self.proc.wait(timeout=5)
-            except subprocess.TimeoutExpired:
-                pass
-        if self.proc.poll() is None:
-            self.proc.kill()
-            raise AssertionError("the program did not quit through its tray menu")
-        return self.proc.returncode
-
 
 class SettingsTestCase(unittest.TestCase):
     env = None
 
     @classmethod
     def setUpClass(cls):
-        if not os.path.isfile(EXE) or not os.path.isfile(PROBE):
-            raise unittest.SkipTest("KESTROVA_EXE and KESTROVA_SETTINGSPROBE must name built programs")
+        if not have_programs():
+            raise unittest.SkipTest("KESTROVA_EXE and KESTROVA_TOOLS must name built programs")
         cls.env = WineEnv().__enter__()
 
     @classmethod

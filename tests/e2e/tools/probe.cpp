@@ -1,164 +1,59 @@
-// Reads and pokes a window the way another program sees it, for the end-to-end
-// tests. One line per window, key=value pairs separated by spaces; texts are
-// hex of their raw code-page-936 bytes (the Python side decodes them as gbk).
+// Reads and pokes the running program from outside, the way the shell, the
+// session manager or another program would, for the end-to-end tests. One
+// command per run. Every answer line is space-separated key=value pairs, the
+// first always kind=...; texts are hex of their raw code-page-936 bytes (the
+// Python side decodes them as gbk); rectangles are left,top,width,height.
 //
-//   probe tree CAPTION          the top-level window with that caption, then
-//                               every descendant, depth first
-//   probe focus CAPTION         the control that has the focus in that
-//                               window's thread
-//   probe send CAPTION MSG W L  SendMessage (MSG a number, 0x.. allowed, or a
-//                               registered message's name); prints result=
-//   probe post CAPTION MSG W L  PostMessage; prints posted=0/1
+//   window CAPTION            the top-level window only; sends it no message
+//   tree CAPTION              the window, then every descendant, depth first
+//                             (child rect relative to its parent, screen= on
+//                             the screen; checked= for buttons)
+//   focus CAPTION             the control that has the focus in its thread
+//   send CAPTION MSG W L      SendMessageTimeout (MSG a number, 0x.. allowed,
+//                             or a registered message's name): sent= result=
+//   post CAPTION MSG W L      PostMessage: posted=
+//   text CAPTION CLASS        the whole text of the first descendant of that
+//                             class, with no length limit: len= text=
+//   tray-has CAPTION          held=1 if the shell holds the icon (window, 100)
+//   tray-forget CAPTION       deletes that icon as a restarting shell loses it
+//   taskbar-created           broadcasts the shell's "TaskbarCreated"
+//   menu                      the open popup menu's rect, then its items
+//   menu-at-start CAPTION MS  waits for the window, posts it a right click on
+//                             its tray icon, waits for the menu and presses X
+//   clip HEX                  puts the bytes on the clipboard as CF_TEXT
+//   proc EXENAME              pid= threads= handles= private= of that process
+//   launch HEX|-              CreateProcessA with exactly that command line
+//                             ("-": hex on the first line of standard input),
+//                             waits for it: kind=exit code=
 //
-// Exit code 0, or 2 when no such window exists, 1 for a usage error.
-#include <windows.h>
-
+// Exit code 0 when done, 1 for a usage error, 2 when the window, control,
+// menu or process does not exist, 3 when the operation failed.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
-namespace {
-
-std::string Hex(const std::string& bytes) {
-    static const char digits[] = "0123456789abcdef";
-    std::string out;
-    for (unsigned char c : bytes) {
-        out.push_back(digits[c >> 4]);
-        out.push_back(digits[c & 15]);
-    }
-    return out;
-}
-
-std::string TextOf(HWND w) {
-    // WM_GETTEXT with a timeout: a hung target must not hang the probe.
-    char text[1024] = {};
-    DWORD_PTR copied = 0;
-    SendMessageTimeoutA(w, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, &copied);
-    return std::string(text, copied < sizeof text ? copied : sizeof text - 1);
-}
-
-std::string ClassOf(HWND w) {
-    char name[256] = {};
-    GetClassNameA(w, name, sizeof name);
-    return name;
-}
-
-unsigned long long Handle(HWND w) { return static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(w)); }
-
-LRESULT Send(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
-    DWORD_PTR result = 0;
-    SendMessageTimeoutA(w, message, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result);
-    return static_cast<LRESULT>(result);
-}
-
-// "WxHxBPP" of an icon's colour bitmap, or "none".
-std::string IconDescription(HICON icon) {
-    ICONINFO info{};
-    if (!icon) return "none";
-    if (!GetIconInfo(icon, &info)) return "foreign";
-    BITMAP bm{};
-    std::string out;
-    if (info.hbmColor && GetObjectA(info.hbmColor, sizeof bm, &bm))
-        out = std::to_string(bm.bmWidth) + "x" + std::to_string(bm.bmHeight) + "x" + std::to_string(bm.bmBitsPixel);
-    else if (GetObjectA(info.hbmMask, sizeof bm, &bm))
-        out = std::to_string(bm.bmWidth) + "x" + std::to_string(bm.bmHeight / 2) + "x1";
-    if (info.hbmColor) DeleteObject(info.hbmColor);
-    if (info.hbmMask) DeleteObject(info.hbmMask);
-    return out.empty() ? "foreign" : out;
-}
-
-void PrintCommon(HWND w, const RECT& r) {
-    std::printf(" hwnd=0x%llx id=%ld class=%s text=%s rect=%ld,%ld,%ld,%ld style=0x%08lx exstyle=0x%08lx visible=%d enabled=%d",
-                Handle(w), static_cast<long>(GetDlgCtrlID(w)), ClassOf(w).c_str(), Hex(TextOf(w)).c_str(), r.left,
-                r.top, r.right - r.left, r.bottom - r.top, static_cast<unsigned long>(GetWindowLongA(w, GWL_STYLE)),
-                static_cast<unsigned long>(GetWindowLongA(w, GWL_EXSTYLE)), IsWindowVisible(w) ? 1 : 0,
-                IsWindowEnabled(w) ? 1 : 0);
-}
-
-void PrintChildren(HWND parent, int depth) {
-    for (HWND c = GetWindow(parent, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-        RECT r{};
-        GetWindowRect(c, &r);
-        MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
-        std::printf("kind=child depth=%d parent=0x%llx", depth, Handle(parent));
-        PrintCommon(c, r);
-        const bool button = lstrcmpiA(ClassOf(c).c_str(), "Button") == 0;
-        std::printf(" checked=%d\n", button ? static_cast<int>(Send(c, BM_GETCHECK, 0, 0)) : -1);
-        PrintChildren(c, depth + 1);
-    }
-}
-
-int Tree(HWND w) {
-    RECT r{}, client{};
-    GetWindowRect(w, &r);
-    GetClientRect(w, &client);
-    // Wine keeps menus and icons per process: another process sees the menu's
-    // handle but cannot count its items (-1), and WM_GETICON answers it with 0
-    // (the icons are there: X's _NET_WM_ICON shows them, see xprop).
-    const HMENU menu = GetMenu(w);
-    const auto big = reinterpret_cast<HICON>(Send(w, WM_GETICON, ICON_BIG, 0));
-    const auto small = reinterpret_cast<HICON>(Send(w, WM_GETICON, ICON_SMALL, 0));
-    std::printf("kind=window");
-    PrintCommon(w, r);
-    std::printf(" client=%ld,%ld menu=0x%llx menu_items=%d big_icon=%s big_icon_handle=0x%llx small_icon=%s"
-                " small_icon_handle=0x%llx owner=0x%llx\n",
-                client.right, client.bottom, static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(menu)),
-                menu ? GetMenuItemCount(menu) : -1, IconDescription(big).c_str(),
-                static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(big)), IconDescription(small).c_str(),
-                static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(small)), Handle(GetWindow(w, GW_OWNER)));
-    PrintChildren(w, 1);
-    return 0;
-}
-
-int Focus(HWND w) {
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    if (!GetGUIThreadInfo(GetWindowThreadProcessId(w, nullptr), &info) || !info.hwndFocus) {
-        std::printf("kind=focus hwnd=0x0\n");
-        return 0;
-    }
-    RECT r{};
-    GetWindowRect(info.hwndFocus, &r);
-    std::printf("kind=focus");
-    PrintCommon(info.hwndFocus, r);
-    std::printf(" active=0x%llx\n", Handle(info.hwndActive));
-    return 0;
-}
-
-UINT MessageNumber(const char* text) {
-    char* end = nullptr;
-    const unsigned long value = std::strtoul(text, &end, 0);
-    if (end != text && *end == '\0') return static_cast<UINT>(value);
-    return RegisterWindowMessageA(text);
-}
-
-long long Number(const char* text) { return std::strtoll(text, nullptr, 0); }
-
-}  // namespace
+#include "probe/Probe.h"
 
 int main(int argc, char** argv) {
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: probe tree|focus|send|post CAPTION [MSG WPARAM LPARAM]\n");
-        return 1;
-    }
-    const std::string command = argv[1];
-    const HWND w = FindWindowA(nullptr, argv[2]);
-    if (!w) {
-        std::printf("kind=missing\n");
-        return 2;
-    }
-    if (command == "tree") return Tree(w);
-    if (command == "focus") return Focus(w);
-    if ((command == "send" || command == "post") && argc == 6) {
-        const UINT message = MessageNumber(argv[3]);
-        const auto wParam = static_cast<WPARAM>(Number(argv[4]));
-        const auto lParam = static_cast<LPARAM>(Number(argv[5]));
-        if (command == "send")
-            std::printf("result=%lld\n", static_cast<long long>(Send(w, message, wParam, lParam)));
-        else
-            std::printf("posted=%d\n", PostMessageA(w, message, wParam, lParam) ? 1 : 0);
-        return 0;
-    }
-    std::fprintf(stderr, "usage: probe tree|focus|send|post CAPTION [MSG WPARAM LPARAM]\n");
-    return 1;
+    const std::string command = argc > 1 ? argv[1] : "";
+    const auto is = [&](const char* name, int arguments) { return command == name && argc == arguments + 2; };
+    if (is("window", 1)) return probe::Window(argv[2]);
+    if (is("tree", 1)) return probe::Tree(argv[2]);
+    if (is("focus", 1)) return probe::Focus(argv[2]);
+    if (is("send", 4) || is("post", 4))
+        return probe::SendOrPost(argv[2], command == "post", argv[3], argv[4], argv[5]);
+    if (is("text", 2)) return probe::Text(argv[2], argv[3]);
+    if (is("tray-has", 1)) return probe::TrayHas(argv[2]);
+    if (is("tray-forget", 1)) return probe::TrayForget(argv[2]);
+    if (is("taskbar-created", 0)) return probe::TaskbarCreated();
+    if (is("menu", 0)) return probe::Menu();
+    if (is("menu-at-start", 2)) return probe::MenuAtStart(argv[2], std::strtol(argv[3], nullptr, 10));
+    if (is("clip", 1)) return probe::Clip(argv[2]);
+    if (is("proc", 1)) return probe::Proc(argv[2]);
+    if (is("launch", 1)) return probe::Launch(argv[2]);
+    std::fprintf(stderr,
+                 "usage: probe window|tree|focus|tray-has|tray-forget CAPTION | send|post CAPTION MSG W L |"
+                 " text CAPTION CLASS | taskbar-created | menu | menu-at-start CAPTION MS | clip HEX |"
+                 " proc EXENAME | launch HEX|-\n");
+    return probe::kUsage;
 }

@@ -1,7 +1,6 @@
-"""The real Kestrova.exe in a Wine environment of its own, with what the
-whole-program tests share: starting it, knowing when its hook is in place,
-quitting it through its tray menu, its resource figures, the helper programs
-(keytarget, keyburst, winpeek, hooktimer) and the registry compared before
+"""What the whole-program tests share beyond tests/e2e/kestrova.py: knowing
+when the program's hook is in place, its resource figures, the helper
+programs (keytarget, keyburst, hooktimer) and the registry compared before
 and after.
 
 Environment: KESTROVA_EXE, KESTROVA_TOOLS (the folder of the tool programs)."""
@@ -12,32 +11,16 @@ import sys
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-ROOT = os.path.dirname(os.path.dirname(os.path.dirname(HERE)))
-sys.path.insert(0, os.path.join(ROOT, "tools"))
-sys.path.insert(0, os.path.join(ROOT, "tests", "e2e", "keymap"))
-from wineenv import WineEnv, wait_until  # noqa: E402,F401
-from keyrun import Log  # noqa: E402
-
-EXE = os.environ.get("KESTROVA_EXE", os.path.join(ROOT, "build", "win64", "Kestrova.exe"))
-TOOLS = os.environ.get("KESTROVA_TOOLS", os.path.join(ROOT, "build", "win64", "tests", "e2e", "tools"))
-SCREENSHOTS = os.path.join(ROOT, "build", "screenshots")
-
-CAPTION = "Kestrova  By Morvenhal Tobrand"
-PROGRAM_KEY = r"HKCU\Software\MorvenhalTobrand\Kestrova"
-MAKER_KEY = r"HKCU\Software\MorvenhalTobrand"
-RUN_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Run"
-METRICS_KEY = r"HKCU\Control Panel\Desktop\WindowMetrics"
+sys.path.insert(0, os.path.dirname(HERE))
+from kestrova import (CAPTION, EXE, MAKER_KEY, METRICS_KEY, PROGRAM_KEY, RUN_KEY, SCREENSHOTS,  # noqa: E402,F401
+                      Log, Program as BaseProgram, WineEnv, probe, tool, tray_icon_shown, wait_until)
 
 WM_KEYDOWN, WM_KEYUP, WM_SYSKEYDOWN, WM_SYSKEYUP = 256, 257, 260, 261
 VK_ESCAPE, VK_APPS = 27, 93
 
 
-def tool(name):
-    return os.path.join(TOOLS, name + ".exe")
-
-
 def have_programs():
-    return os.path.isfile(EXE) and all(os.path.isfile(tool(t)) for t in ("keytarget", "keyburst", "winpeek"))
+    return os.path.isfile(EXE) and all(os.path.isfile(tool(t)) for t in ("probe", "keytarget", "keyburst"))
 
 
 class Helper:
@@ -113,42 +96,8 @@ def menu_and_escape_downs(keys):
     return [k for m, k in keys if m == WM_KEYDOWN and k in (VK_ESCAPE, VK_APPS)]
 
 
-class Program:
-    """One run of Kestrova.exe started from Linux, so its exit code and its
-    Linux process (for /proc) are at hand."""
-
-    def __init__(self, env, *args):
-        self.env = env
-        self.proc = env.popen([EXE] + list(args), stdout=subprocess.DEVNULL)
-
-    def running(self):
-        return self.proc.poll() is None
-
-    def wait_tray(self, timeout=60):
-        wait_until(lambda: self.env.find_windows("Wine System Tray") or not self.running(), timeout, 0.1)
-        if not self.running():
-            raise AssertionError(f"Kestrova ended during start-up with {self.proc.returncode}")
-
-    def quit_through_tray(self, timeout=30):
-        """Right click on the tray icon, then "退出(&X)" by its mnemonic; the exit code."""
-        tray = self.env.wait_window("Wine System Tray", timeout=30)
-        geometry = self.env.xdotool("getwindowgeometry", "--shell", tray)
-        values = dict(line.split("=", 1) for line in geometry.splitlines() if "=" in line)
-        x, y = int(values["X"]), int(values["Y"]) + int(values["HEIGHT"]) // 2
-        deadline = time.monotonic() + timeout
-        while self.running() and time.monotonic() < deadline:
-            self.env.xdotool("mousemove", x + 8, y, "click", 3)
-            time.sleep(0.7)
-            self.env.xdotool("key", "x")
-            try:
-                self.proc.wait(timeout=5)
-            except subprocess.TimeoutExpired:
-                pass
-        if self.running():
-            self.proc.kill()
-            self.proc.wait()
-            raise AssertionError("the program did not quit through its tray menu")
-        return self.proc.returncode
+class Program(BaseProgram):
+    """One run of Kestrova.exe, with its resource figures."""
 
     # -- figures ---------------------------------------------------------
     def figures(self):
@@ -156,8 +105,8 @@ class Program:
         pid = self.proc.pid
         with open(f"/proc/{pid}/smaps_rollup") as f:
             rollup = dict(re.findall(r"^(\w+):\s+(\d+) kB", f.read(), re.M))
-        inside = peek(self.env, "proc", "Kestrova.exe")[1]
-        fields = dict(part.split("=", 1) for part in inside.split() if "=" in part)
+        rc, rows = probe(self.env, "proc", "Kestrova.exe", timeout=60, tries=1)
+        fields = rows[0] if rc == 0 else {}
         return {
             "tasks": len(os.listdir(f"/proc/{pid}/task")),
             "fds": len(os.listdir(f"/proc/{pid}/fd")),
@@ -165,18 +114,6 @@ class Program:
             "threads": int(fields.get("threads", -1)),
             "handles": int(fields.get("handles", -1)),
         }
-
-
-def peek(env, *args, timeout=60):
-    """Runs winpeek; (exit code, output)."""
-    r = env.run([tool("winpeek")] + [str(a) for a in args], timeout=timeout)
-    return r.returncode, r.stdout.decode("gbk", "replace").strip()
-
-
-def tray_icon_shown(env):
-    """Whether the Wine System Tray window is mapped: Wine hides it when it
-    holds no icon."""
-    return bool(env.xdotool("search", "--onlyvisible", "--name", "^Wine System Tray$", check=False))
 
 
 # -- the registry, before and after ----------------------------------------

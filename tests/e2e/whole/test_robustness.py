@@ -16,7 +16,8 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from harness import (CAPTION, EXE, METRICS_KEY, PROGRAM_KEY, RUN_KEY, Helper, Log, Program, Target,  # noqa: E402
-                     Injector, WineEnv, have_programs, peek, tool, tray_icon_shown, wait_until)
+                     Injector, WineEnv, have_programs, probe, tool, tray_icon_shown, wait_until)
+from kestrova import child, rect, text, tree  # noqa: E402
 
 env = None
 
@@ -148,16 +149,11 @@ class RobustnessCase(unittest.TestCase):
 
     def controls(self):
         """{"delay": text of the delay box, "checked": the start-with-Windows box}."""
-        out = env.run([tool("probe"), "tree", CAPTION]).stdout.decode("ascii", "replace")
-        found = {}
-        for line in out.splitlines():
-            fields = dict(part.split("=", 1) for part in line.split() if "=" in part)
-            text = bytes.fromhex(fields.get("text", "")).decode("gbk", "replace")
-            if fields.get("class", "").lower() == "edit":
-                found["delay"] = text
-            elif text == "开机自动启动":
-                found["checked"] = fields.get("checked") == "1"
-        return found if len(found) == 2 else None
+        rows = tree(env)
+        box, check = child(rows, class_name="Edit"), child(rows, caption="开机自动启动")
+        if box is None or check is None:
+            return None
+        return {"delay": text(box), "checked": check["checked"] == "1"}
 
 
 class RegistryValuesTest(RobustnessCase):
@@ -229,12 +225,11 @@ class CommandLinesTest(RobustnessCase):
                 with self.subTest(name):
                     env.reg_set(PROGRAM_KEY, "Delay", "REG_DWORD", 123)
                     wait_until(lambda: not tray_icon_shown(env), timeout=20, interval=0.2)
-                    launcher = env.popen([tool("winpeek"), "launch", "-"], stdin=subprocess.PIPE)
+                    launcher = env.popen([tool("probe"), "launch", "-"], stdin=subprocess.PIPE)
                     launcher.stdin.write(command_line.hex().encode() + b"\n")
                     launcher.stdin.close()
                     log = Log(launcher)
-                    quitter = Program.__new__(Program)
-                    quitter.env, quitter.proc = env, launcher
+                    quitter = Program(env, proc=launcher)
                     with self.ending(quitter):
                         wait_until(lambda: tray_icon_shown(env) or launcher.poll() is not None, 60, 0.1)
                         self.assertIsNone(launcher.poll(), f"ended during start-up: {log.snapshot()}")
@@ -243,7 +238,7 @@ class CommandLinesTest(RobustnessCase):
                             env.xdotool("search", "--onlyvisible", "--name", f"^{CAPTION}$", check=False),
                             "an argument starts the program hidden")
                         self.assertEqual(quitter.quit_through_tray(), 0, "the launcher itself")
-                    self.assertIn("exit=0", log.snapshot(), "Kestrova's exit code")
+                    self.assertIn("kind=exit code=0", log.snapshot(), "Kestrova's exit code")
                     self.assert_no_icon_left()
                     self.assertEqual(env.reg_query(PROGRAM_KEY, "Delay"), ("REG_DWORD", "0x7b"), "delay kept")
 
@@ -274,7 +269,7 @@ class PastedTextTest(RobustnessCase):
             click_y = int(values["Y"]) + rect[1] + rect[3] // 2
             for name, pasted, tidy in cases:
                 with self.subTest(name):
-                    self.assertEqual(peek(env, "clip", pasted.hex())[0], 0)
+                    self.assertEqual(probe(env, "clip", pasted.hex(), timeout=60, tries=1)[0], 0)
                     # Wine hands the clipboard over to its X11 side a moment
                     # after the setter ends: a paste that found it empty is
                     # made again.
@@ -294,17 +289,14 @@ class PastedTextTest(RobustnessCase):
         self.run_registry_check(body)
 
     def edit_rect(self):
-        out = env.run([tool("probe"), "tree", CAPTION]).stdout.decode("ascii", "replace")
-        for line in out.splitlines():
-            fields = dict(part.split("=", 1) for part in line.split() if "=" in part)
-            if fields.get("class", "").lower() == "edit":
-                return [int(v) for v in fields["rect"].split(",")]
-        self.fail("no delay box")
+        box = child(tree(env), class_name="Edit")
+        if box is None:
+            self.fail("no delay box")
+        return list(rect(box))
 
     def box_text(self):
-        rc, out = peek(env, "text", CAPTION, "Edit")
-        fields = dict(part.split("=", 1) for part in out.split() if "=" in part)
-        return bytes.fromhex(fields.get("hex", "")) if rc == 0 else None
+        rc, rows = probe(env, "text", CAPTION, "Edit", timeout=60, tries=1)
+        return bytes.fromhex(rows[0]["text"]) if rc == 0 else None
 
     def wait_box(self, expected, timeout=10):
         try:
@@ -324,13 +316,13 @@ class QuitDuringStartupTest(RobustnessCase):
             # Opens the tray menu as soon as the window exists, which is before
             # the start-up wait; the program only dispatches messages from the
             # wait on, so the menu and the choice of X happen inside it.
-            chooser = env.popen([tool("winpeek"), "menu-at-start", CAPTION, "60000"])
+            chooser = env.popen([tool("probe"), "menu-at-start", CAPTION, "60000"])
             chooser_log = Log(chooser)
             program = Program(env, "/hidden")
             self.addCleanup(self.end, program)
             self.assertEqual(program.proc.wait(timeout=60), 0)
             chooser.wait(timeout=30)
-            self.assertIn("pressed", chooser_log.snapshot())
+            self.assertIn("kind=pressed sent=2", chooser_log.snapshot())
             self.assertEqual(env.reg_query(PROGRAM_KEY, "Delay"), ("REG_DWORD", "0x64"), "the delay was saved")
             self.assertFalse(tray_icon_shown(env), "no icon left")
             # The hook the wait installs after the shutdown did not break the

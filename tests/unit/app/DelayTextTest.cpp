@@ -44,6 +44,7 @@ TEST(DelayText, LosingFocusRewritesTheText) {
         {"  \t42", "42"},
         {"+15", "15"},
         {"12abc", "12"},
+        {" 12x", "12"},
         {"- 5", ""},
         {"--5", ""},
         {"\xA3\xB1", ""},                   // full-width 1 in code page 936 is no digit
@@ -91,6 +92,7 @@ TEST(DelayText, SpinStepsAndWrapsWithinItsRange) {
         {"2", false, 1},        {"1000", false, 999},  {"1", false, 1000},  {"abc", false, 1000},
         {"5000", false, 1000},  {"1001", false, 1000}, {"-5", false, 1000},
         {"2147483647", true, 1}, {"-2147483648", false, 1000},
+        {"41", true, 42},       {"41", false, 40},     {"", false, 1000},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.text) + (c.up ? " up" : " down"));

@@ -11,9 +11,7 @@
 #include "settings/SettingsLogic.h"
 #include "settings/TextNumber.h"
 
-#ifdef KESTROVA_HAVE_COMMAND_LINE_SPLITTER
 #include "app/CommandLine.h"
-#endif
 
 namespace {
 
@@ -258,7 +256,6 @@ TEST_F(Settings, CheckingWhileTheRunKeyIsLocked_KeepsTheBoxCheckedAndTheNextStar
     EXPECT_FALSE(nextStart.checked);
 }
 
-#ifdef KESTROVA_HAVE_COMMAND_LINE_SPLITTER
 // Windows runs the Run value as a command line; the program must see exactly
 // one argument, /hidden, whatever its folder is called.
 TEST(AutostartCommand, SplitsIntoTheProgramAndTheOneArgumentHidden) {
@@ -270,6 +267,5 @@ TEST(AutostartCommand, SplitsIntoTheProgramAndTheOneArgumentHidden) {
         EXPECT_EQ(SplitCommandLine(command.c_str()), std::vector<std::string>{"/hidden"});
     }
 }
-#endif
 
 }  // namespace

@@ -1,7 +1,6 @@
 #include "app/Banner.h"
 #include "app/BannerImage.h"
 
-#include "DelayBoxHost.h"
 #include "PngBuilder.h"
 
 #include <gtest/gtest.h>
