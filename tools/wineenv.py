@@ -161,8 +161,16 @@ class WineEnv:
 
     # -- registry ------------------------------------------------------------
     def reg(self, *args):
-        r = self.run(["reg"] + list(args))
-        return r.returncode, r.stdout.decode("gbk", "replace")
+        """Runs Wine's `reg`; (exit code, output). reg answers every refusal
+        (a missing key or value, say) with a "reg:" line; a failure without
+        one is Wine's own (seen once under load) and is tried again."""
+        for attempt in range(3):
+            r = self.run(["reg"] + list(args))
+            out = r.stdout.decode("gbk", "replace")
+            if r.returncode == 0 or "reg:" in out:
+                break
+            time.sleep(0.5)
+        return r.returncode, out
 
     def reg_query(self, key, value):
         """The (type, data) of a value as `reg query` prints it, or None."""
