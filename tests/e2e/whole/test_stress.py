@@ -11,13 +11,14 @@ previous one's Menu key has been seen (and at least GAP_MS after it): a
 worker's keys that fell inside the next sequence would cancel that one, since
 a key released while right Alt is held cancels a tap by design."""
 import os
-import sys
 import time
 import unittest
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from harness import (PROGRAM_KEY, VK_APPS, VK_ESCAPE, Helper, Injector, Program, Target, WineEnv,  # noqa: E402
-                     have_programs, menu_and_escape_downs, tool, wait_hook_ready, wait_until)
+from kestrova.builds import e2e_main, have_programs, tool
+from kestrova.keys import Helper, Injector, Target, menu_and_escape_downs
+from kestrova.names import PROGRAM_KEY, VK_APPS, VK_ESCAPE
+from kestrova.program import Program
+from kestrova.wine import WineEnv, wait_until
 
 PLAIN_SEQUENCES = 500
 MENU_SEQUENCES = 100
@@ -41,8 +42,8 @@ def print_figures(title, figures):
 class StressTest(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        if not have_programs() or not os.path.isfile(tool("hooktimer")):
-            raise unittest.SkipTest("KESTROVA_EXE and KESTROVA_TOOLS must name built programs")
+        if not have_programs("keytarget", "keyburst", "hooktimer"):
+            raise unittest.SkipTest("the program and the tool programs must be built")
         cls.env = WineEnv().__enter__()
 
     @classmethod
@@ -75,10 +76,10 @@ class StressTest(unittest.TestCase):
         env.reg_set(PROGRAM_KEY, "Delay", "REG_DWORD", DELAY_MS)
         program = Program(env, "/hidden")
         program.wait_tray()
-        plain = Target(env, caption="plain stress target")
+        plain = Target(env, caption="plain stress target", typed=False)
         injector = Injector(env)
         try:
-            ready_s = wait_hook_ready(injector)
+            ready_s = injector.wait_hook_ready(program.running)
             print(f"\nhook answered {ready_s:.2f} s after the tray icon appeared", flush=True)
             print_figures("hook ready", program.figures())
             # A first round lets the heap, the thread bookkeeping and the
@@ -96,7 +97,7 @@ class StressTest(unittest.TestCase):
             self.count_sequences(plain, mark, PLAIN_SEQUENCES, menu=False)
             plain.stop()
 
-            menu = Target(env, "--menu", caption="menu stress target")
+            menu = Target(env, "--menu", caption="menu stress target", typed=False)
             try:
                 mark = menu.mark()
                 sent = injector.burst(MENU_SEQUENCES, GAP_MS)
@@ -129,12 +130,12 @@ class StressTest(unittest.TestCase):
         # theirs lies behind the timed procedure in the chain.
         timer = Helper(env, [tool("hooktimer"), "--delay", str(DELAY_MS)], "hooked")
         try:
-            plain = Target(env, caption="plain timing target")
+            plain = Target(env, caption="plain timing target", typed=False)
             injector = Injector(env)
             try:
                 self.assertEqual(injector.burst(PLAIN_SEQUENCES, GAP_MS)["unanswered"], 0)
                 plain.stop()
-                menu = Target(env, "--menu", caption="menu timing target")
+                menu = Target(env, "--menu", caption="menu timing target", typed=False)
                 self.assertEqual(injector.burst(MENU_SEQUENCES, GAP_MS)["unanswered"], 0)
                 menu.stop()
             finally:
@@ -153,4 +154,4 @@ class StressTest(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    unittest.main(verbosity=2)
+    e2e_main()

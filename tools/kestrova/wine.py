@@ -6,6 +6,7 @@ the clone hard-links the template's files and copies the registry files, so
 each environment starts from a clean registry in a few milliseconds.
 
 Use:
+    from kestrova.wine import WineEnv
     with WineEnv() as w:
         p = w.popen([exe, "/hidden"])
         w.wait_window("Kestrova  By Morvenhal Tobrand")
@@ -18,7 +19,7 @@ import subprocess
 import tempfile
 import time
 
-ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 BUILD = os.path.join(ROOT, "build")
 TEMPLATE = os.path.join(BUILD, "wine", "template")
 SCREEN = "1920x1080x24"
@@ -230,3 +231,18 @@ def wait_until(predicate, timeout=10.0, interval=0.05):
         if time.monotonic() >= deadline:
             raise TimeoutError("condition not met within %.1f s" % timeout)
         time.sleep(interval)
+
+
+def shipped_exe_choice():
+    """(whether the shipped 32-bit exe runs here, why), from the setup's answer."""
+    if os.environ.get("KESTROVA_RUN32") == "no":
+        return False, "KESTROVA_RUN32=no chose the x86_64 build"
+    path = os.path.join(os.environ.get("KESTROVA_CACHE", "/var/cache/kestrova"), "run32")
+    try:
+        with open(path) as f:
+            answer = f.readline().strip()
+    except OSError:
+        return False, f"the setup has not found out whether this machine runs 32-bit code ({path} is missing)"
+    if answer == "yes":
+        return True, "the setup found that this machine runs 32-bit code"
+    return False, answer[3:].strip() if answer.startswith("no:") else f"the setup's answer is {answer!r}"

@@ -1,0 +1,122 @@
+"""Which Kestrova.exe a run drives, and where the tool programs are.
+
+The shipped file is build/win32/Kestrova.exe (i686). It is driven wherever
+the setup found that this machine runs 32-bit code (tools/setup.sh writes
+its answer where shipped_exe_choice() reads it, at run time); elsewhere the
+x86_64 twin build/win64/Kestrova.exe, built from the same source, stands in.
+Every run says which file it drove and why, never silently.
+
+The tool programs (keytarget, keyburst, probe, ...) stay x86_64: they drive
+and read the program from outside, through the same Win32 calls whatever
+its bitness, and a 64-bit build of them runs on every machine."""
+import argparse
+import os
+import sys
+import unittest
+
+from kestrova.wine import BUILD, ROOT, shipped_exe_choice
+
+SCREENSHOTS = os.path.join(BUILD, "screenshots")
+# One line per end-to-end run, for the summary at the end of `make test`.
+DROVE = os.path.join(BUILD, "drove")
+
+
+def relative(path):
+    return os.path.relpath(path, ROOT) if path.startswith(ROOT + os.sep) else path
+
+
+def choose(shipped, twin):
+    """(the exe to drive, a sentence saying which and why)."""
+    runs32, reason = shipped_exe_choice()
+    if runs32 and os.path.isfile(shipped):
+        return shipped, f"drove {relative(shipped)}: {reason}"
+    if runs32:
+        return twin, f"drove {relative(twin)}: {relative(shipped)} is not built (though {reason})"
+    return twin, f"drove {relative(twin)}: {reason}"
+
+
+class Builds:
+    """The builds one run uses; e2e main() sets them from its arguments."""
+
+    def __init__(self, shipped=None, twin=None, tools=None):
+        self.shipped = shipped or os.path.join(BUILD, "win32", "Kestrova.exe")
+        self.twin = twin or os.path.join(BUILD, "win64", "Kestrova.exe")
+        self.tools = tools or os.path.join(os.path.dirname(self.twin), "tests", "e2e", "tools")
+        self.exe, self.note = choose(self.shipped, self.twin)
+
+    def tool(self, name):
+        return os.path.join(self.tools, name + ".exe")
+
+    def have(self, *tools):
+        """Whether the program and the named tools (the probe always) are built."""
+        return os.path.isfile(self.exe) and all(os.path.isfile(self.tool(t)) for t in ("probe",) + tools)
+
+
+_current = None
+
+
+def current():
+    global _current
+    if _current is None:
+        _current = Builds()
+    return _current
+
+
+def exe():
+    """The Kestrova.exe this run drives."""
+    return current().exe
+
+
+def tool(name):
+    return current().tool(name)
+
+
+def have_programs(*tools):
+    return current().have(*tools)
+
+
+def arguments(parser):
+    parser.add_argument("--shipped", help="the shipped i686 Kestrova.exe (default build/win32/Kestrova.exe)")
+    parser.add_argument("--twin", help="the x86_64 Kestrova.exe (default build/win64/Kestrova.exe)")
+    parser.add_argument("--tools", help="the folder of the tool programs (default beside the twin's tests)")
+
+
+def configure(args):
+    global _current
+    _current = Builds(args.shipped, args.twin, args.tools)
+    return _current
+
+
+def record(name, note):
+    """Prints the note and keeps it for the summary of `make test`."""
+    print(f"{name}: {note}", flush=True)
+    os.makedirs(DROVE, exist_ok=True)
+    with open(os.path.join(DROVE, name), "w") as f:
+        f.write(note + "\n")
+
+
+def e2e_main():
+    """unittest.main for an end-to-end test script, after --shipped, --twin
+    and --tools; says which Kestrova.exe it drives before the tests run."""
+    parser = argparse.ArgumentParser(add_help=False)
+    arguments(parser)
+    args, rest = parser.parse_known_args()
+    builds = configure(args)
+    name = os.path.splitext(os.path.basename(sys.argv[0]))[0]
+    record(name, builds.note)
+    unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)
+
+
+def summary():
+    """The lines of the last runs: which file each end-to-end test drove."""
+    if not os.path.isdir(DROVE):
+        return ["no end-to-end test ran"]
+    notes = {}
+    for name in sorted(os.listdir(DROVE)):
+        with open(os.path.join(DROVE, name)) as f:
+            notes.setdefault(f.read().strip(), []).append(name)
+    return [f"{', '.join(names)}: {note}" for note, names in notes.items()]
+
+
+if __name__ == "__main__":
+    print("\n".join(summary()))
