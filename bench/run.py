@@ -3,11 +3,14 @@
 baseline measured in the same run where one exists, in one table. Asserts
 nothing; a figure that misses its aim says "not met".
 
-  python3 bench/run.py [--host-build DIR] [--win-build DIR] [--win32-build DIR]
+  PYTHONPATH=tools python3 bench/run.py [--host-build DIR] [--win-build DIR] [--win32-build DIR]
                        [--taps N] [--menu-taps N] [--events N] [--idle-seconds S]
 
-What runs (the x86_64 build under Wine stands in for the shipped i686 one,
-which cannot run here):
+Every figure measured under Wine is measured on the shipped i686 file
+(build/win32) where the setup found that this machine runs 32-bit code, with
+the x86_64 twin's figure (build/win64, the same source) beside it from the
+same run; elsewhere on the twin alone, and the table says why. What runs, for
+each of the two:
   - native: the detector benchmark and the same loop without the detector;
   - a harness Wine environment: the hook timing harness (real injected input
     through the real hook procedure, then through an empty one), the pumped
@@ -29,17 +32,14 @@ import sys
 import threading
 import time
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-ROOT = os.path.dirname(HERE)
-sys.path.insert(0, os.path.join(ROOT, "tools"))
-sys.path.insert(0, os.path.join(HERE, "whole"))
-from wineenv import WineEnv  # noqa: E402
-import procstat  # noqa: E402
-from tapsession import TapSession  # noqa: E402
+from kestrova import procstat
+from kestrova.builds import Builds, relative
+from kestrova.keys import Helper, Target
+from kestrova.names import (CAPTION, EXIT_COMMAND, PROGRAM_KEY, START_WAIT_MS, TAP, VK_APPS, VK_ESCAPE, VK_RMENU,
+                            WM_KEYDOWN, WM_KEYUP, plain)
+from kestrova.program import Program
+from kestrova.wine import BUILD, WineEnv
 
-CAPTION = "Kestrova  By Morvenhal Tobrand"
-EXIT_COMMAND = 20002  # the tray menu's "退出(&X)"
-START_WAIT_MS = 500
 MENU_DELAY_MS = 100
 SIZE_LIMIT = 512 * 1024
 # The hook comes after a 500 ms wait that begins once the window exists: taps
@@ -93,9 +93,9 @@ class Idle(threading.Thread):
     """Kestrova.exe and the empty program left alone; started, then measured
     over `seconds` while the rest of the run goes on elsewhere."""
 
-    def __init__(self, win_build, seconds):
+    def __init__(self, side, seconds):
         super().__init__(daemon=True)
-        self.win_build, self.seconds = win_build, seconds
+        self.side, self.seconds = side, seconds
         self.ready = threading.Event()
         self.result = None
         self.error = None
@@ -103,9 +103,8 @@ class Idle(threading.Thread):
     def run(self):
         try:
             with WineEnv() as w:
-                kestrova = w.popen([os.path.join(self.win_build, "Kestrova.exe"), "/hidden"],
-                                   stdout=subprocess.DEVNULL)
-                empty = w.popen([os.path.join(self.win_build, "bench", "whole", "whole_empty.exe")])
+                kestrova = w.popen([self.side.exe, "/hidden"], stdout=subprocess.DEVNULL)
+                empty = w.popen([os.path.join(self.side.build, "bench", "whole", "whole_empty.exe")])
                 if empty.stdout.readline().strip() != b"ready":
                     raise RuntimeError("the empty program did not start")
                 time.sleep(3)  # start-up, its 500 ms wait and the hook
@@ -124,11 +123,11 @@ class Idle(threading.Thread):
 
 
 # -- the harness environment ----------------------------------------------------------
-def harness(win_build, events, start_runs):
-    whole = os.path.join(win_build, "bench", "whole")
+def harness(side, events, start_runs):
+    whole = os.path.join(side.build, "bench", "whole")
     out = {}
     with WineEnv() as w:
-        note(f"hook procedure: {events} injected events, empty procedure then KeyboardHookProc")
+        note(f"{side.name}: hook procedure: {events} injected events, empty procedure then KeyboardHookProc")
         r = w.run([os.path.join(whole, "whole_hooktime.exe"), "hook", "--events", str(events)], timeout=600)
         for line in r.stdout.decode("ascii", "replace").splitlines():
             f = fields(line)
@@ -137,7 +136,7 @@ def harness(win_build, events, start_runs):
             elif line.startswith("hook") and "qpc_frequency" in f:
                 out["qpc_frequency"] = f["qpc_frequency"]
 
-        note("the pumped wait and a bare Sleep, 500 ms each, 6 times")
+        note(f"{side.name}: the pumped wait and a bare Sleep, 500 ms each, 6 times")
         r = w.run([os.path.join(whole, "whole_hooktime.exe"), "wait", "--runs", "6", "--ms", str(START_WAIT_MS)],
                   timeout=120)
         for line in r.stdout.decode("ascii", "replace").splitlines():
@@ -146,14 +145,14 @@ def harness(win_build, events, start_runs):
                 out["wait_" + f["case"]] = f
 
         watch = os.path.join(whole, "whole_startwatch.exe")
-        note(f"start-up: the empty program and Kestrova.exe, {start_runs} starts each")
+        note(f"{side.name}: start-up: the empty program and Kestrova.exe, {start_runs} starts each")
         r = w.run([watch, "--caption", "whole_empty", "--runs", str(start_runs), "--",
                    w.wine_path(os.path.join(whole, "whole_empty.exe"))], timeout=300)
         out["start_empty"] = [fields(l) for l in r.stdout.decode("ascii", "replace").splitlines()
                               if l.startswith("start ")]
         r = w.run([watch, "--caption", CAPTION, "--runs", str(start_runs), "--pulse", "--pulse-after",
                    str(PULSE_AFTER_MS), "--exit-command",
-                   str(EXIT_COMMAND), "--", w.wine_path(os.path.join(win_build, "Kestrova.exe")), "/hidden"],
+                   str(EXIT_COMMAND), "--", w.wine_path(side.exe), "/hidden"],
                   timeout=300)
         out["start_kestrova"] = [fields(l) for l in r.stdout.decode("ascii", "replace").splitlines()
                                  if l.startswith("start ")]
@@ -161,57 +160,136 @@ def harness(win_build, events, start_runs):
 
 
 # -- taps with the real program ---------------------------------------------------------
-def taps(win_build, plain_taps, menu_taps):
-    tools = os.path.join(win_build, "tests", "e2e", "tools")
-    out = {}
-    with TapSession(os.path.join(win_build, "Kestrova.exe"),
-                    os.path.join(win_build, "bench", "whole", "whole_empty.exe"),
-                    os.path.join(tools, "keytarget.exe"), MENU_DELAY_MS) as s:
-        s.start_target(caption="bench plain target")
-        s.wait_hook_working()
-        time.sleep(0.5)
-        note(f"taps: {plain_taps} into a plain window")
-        samples = {"start": s.sample()}
-        plain = []
-        for i in range(plain_taps):
-            plain.append(s.tap())
-            if i + 1 == min(100, plain_taps):
-                samples["100"] = s.sample()
-        time.sleep(0.5)  # the last worker ends
-        samples["plain"] = s.sample()
-        out["plain"] = plain
+# In one Wine environment: the empty Win32 program (memory baseline), the empty
+# hook host (a hook that only calls the next hook: processor-time baseline), then
+# Kestrova.exe /hidden, so that Kestrova's hook is called before the empty one.
+# The key target logs, with its own QueryPerformanceCounter clock, what its
+# low-level hook and its window see: a tap's latency runs from its hook seeing
+# right Alt released to its window getting the Menu key down.
+def tap(target, timeout=3.0):
+    """Types one tap; a dict of what the target saw, microseconds from its
+    hook's sight of right Alt released, or None where nothing came."""
+    start = target.mark()
+    target.type(TAP)
+    release = target.wait_key(start, "hook", WM_KEYUP, VK_RMENU, timeout)
+    menu_down = target.wait_key(start, "win", WM_KEYDOWN, VK_APPS, timeout)
+    menu_up = target.wait_key(start, "win", WM_KEYUP, VK_APPS, timeout) if menu_down else None
+    # The worker's Menu key as the target's own hook saw it: what follows is
+    # Wine delivering an injected key, as it would anyone's.
+    menu_hook = target.wait_key(start, "hook", WM_KEYDOWN, VK_APPS, 0.5) if menu_down else None
+    escape = next((e for e in target.events_after(start, "win") if (plain(e[0]), e[1]) == (WM_KEYDOWN, VK_ESCAPE)),
+                  None)
+    if not release:
+        return None
+    at = release[2]
+    return {
+        "menu_us": menu_down[2] - at if menu_down else None,
+        "trip_us": menu_down[2] - menu_hook[2] if menu_down and menu_hook else None,
+        "escape_us": escape[2] - at if escape else None,
+        "menu_up": menu_up is not None,
+    }
 
-        note(f"taps: {menu_taps} into a window with a menu bar, delay {MENU_DELAY_MS} ms")
-        s.start_target("--menu", caption="bench menu target")
-        samples["menu_start"] = s.sample()
-        menu = [s.tap(timeout=3 + MENU_DELAY_MS / 1000) for _ in range(menu_taps)]
-        time.sleep(0.5)
-        samples["menu"] = s.sample()
-        out["menu"] = menu
-        out["alive"] = s.alive()
+
+def wait_hook_working(program, target, timeout=20.0):
+    """Taps until one gives the Menu key: Kestrova's hook is in place."""
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        if not program.running():
+            raise RuntimeError(f"Kestrova ended with {program.proc.returncode}")
+        result = tap(target, timeout=1.0)
+        if result and result["menu_us"] is not None:
+            return
+    raise RuntimeError("Kestrova's hook never answered a tap")
+
+
+def taps(side, plain_taps, menu_taps):
+    empty_exe = os.path.join(side.build, "bench", "whole", "whole_empty.exe")
+    out = {}
+    with WineEnv() as w:
+        w.reg_set(PROGRAM_KEY, "Delay", "REG_DWORD", MENU_DELAY_MS)
+        empty = Helper(w, [empty_exe])
+        empty_hook = Helper(w, [empty_exe, "--hook", "--caption", "whole_empty_hook"])
+        program = Program(w, "/hidden", exe=side.exe)
+
+        def sample():
+            return tuple(procstat.Sample(p.pid) for p in (program.proc, empty.proc, empty_hook.proc))
+
+        target = Target(w, caption="bench plain target")
+        try:
+            wait_hook_working(program, target)
+            time.sleep(0.5)
+            note(f"{side.name}: {plain_taps} taps into a plain window")
+            samples = {"start": sample()}
+            plain_results = []
+            for i in range(plain_taps):
+                plain_results.append(tap(target))
+                if i + 1 == min(100, plain_taps):
+                    samples["100"] = sample()
+            time.sleep(0.5)  # the last worker ends
+            samples["plain"] = sample()
+            out["plain"] = plain_results
+        finally:
+            target.stop()
+
+        note(f"{side.name}: {menu_taps} taps into a window with a menu bar, delay {MENU_DELAY_MS} ms")
+        target = Target(w, "--menu", caption="bench menu target")
+        try:
+            samples["menu_start"] = sample()
+            out["menu"] = [tap(target, timeout=3 + MENU_DELAY_MS / 1000) for _ in range(menu_taps)]
+            time.sleep(0.5)
+            samples["menu"] = sample()
+        finally:
+            target.stop()
+        out["alive"] = program.running()
+        empty_hook.stop()
+        empty.stop()
     out["samples"] = samples
     return out
 
 
 # -- the table --------------------------------------------------------------------------
+class Side:
+    """One build whose Kestrova.exe is measured under Wine."""
+
+    def __init__(self, name, build):
+        self.name, self.build = name, build
+        self.exe = os.path.join(build, "Kestrova.exe")
+
+
 class Table:
-    def __init__(self):
+    """Rows of figures; a figure measured under Wine has one column per side."""
+
+    def __init__(self, columns=("measured",)):
+        self.columns = list(columns)
         self.rows = []
         self.details = []
 
     def add(self, figure, measured, baseline, aim, met, detail=""):
         verdict = "met" if met else "not met"
-        self.rows.append((figure, measured, baseline, aim, verdict))
+        self.rows.append((figure, [measured] + [""] * (len(self.columns) - 1), baseline, aim, verdict))
         if detail:
             self.details.append(f"{figure}: {detail}")
 
     def failed(self, figure, aim, error):
-        self.rows.append((figure, "not measured", "", aim, "not met"))
+        self.rows.append((figure, ["not measured"] + [""] * (len(self.columns) - 1), "", aim, "not met"))
         self.details.append(f"{figure}: {error}")
 
+    def merge(self, sides, parts):
+        """Rows made side by side: parts[i] is a one-column Table of sides[i]."""
+        for rows in zip(*(p.rows for p in parts)):
+            baselines = [r[2] for r in rows]
+            baseline = baselines[0] if len(set(baselines)) == 1 else "; ".join(
+                f"{side.name}: {b}" for side, b in zip(sides, baselines))
+            verdicts = [r[4] for r in rows]
+            verdict = verdicts[0] if len(set(verdicts)) == 1 else " / ".join(
+                f"{side.name} {v}" for side, v in zip(sides, verdicts))
+            self.rows.append((rows[0][0], [r[1][0] for r in rows], baseline, rows[0][3], verdict))
+        for side, part in zip(sides, parts):
+            self.details += [f"({side.name}) {d}" for d in part.details]
+
     def print(self):
-        head = ("figure", "measured", "baseline, same run", "aim", "")
-        rows = [head] + self.rows
+        head = ["figure"] + self.columns + ["baseline, same run", "aim", ""]
+        rows = [head] + [[r[0]] + r[1] + [r[2], r[3], r[4]] for r in self.rows]
         widths = [max(len(r[i]) for r in rows) for i in range(len(head))]
         for n, r in enumerate(rows):
             print("| " + " | ".join(c.ljust(w) for c, w in zip(r, widths)) + " |")
@@ -381,43 +459,34 @@ def size_rows(t, win32_build):
           f"{size} bytes")
 
 
-def main():
-    p = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    p.add_argument("--host-build", default=os.path.join(ROOT, "build", "host"))
-    p.add_argument("--win-build", default=os.path.join(ROOT, "build", "win64"))
-    p.add_argument("--win32-build", default=os.path.join(ROOT, "build", "win32"))
-    p.add_argument("--taps", type=int, default=500)
-    p.add_argument("--menu-taps", type=int, default=100)
-    p.add_argument("--events", type=int, default=10000)
-    p.add_argument("--start-runs", type=int, default=6, help="the first start of each program warms the prefix "
-                   "and is left out")
-    p.add_argument("--idle-seconds", type=int, default=30)
-    a = p.parse_args()
-    a.taps = max(a.taps, 100)
-    a.start_runs = max(a.start_runs, 2)
-    began = time.monotonic()
+def sides_to_measure(win_build, win32_build):
+    """The shipped file first where it runs here, then the twin; and why."""
+    builds = Builds(shipped=os.path.join(win32_build, "Kestrova.exe"), twin=os.path.join(win_build, "Kestrova.exe"))
+    twin = Side(f"{relative(win_build)} (x86_64 twin)", win_build)
+    if builds.is_shipped():
+        return [Side(f"{relative(win32_build)} (i686, shipped)", win32_build), twin], \
+            f"the shipped file and its twin, each in its own Wine environments: {builds.why}"
+    return [twin], f"the twin only, not the shipped file: {builds.why}"
+
+
+def measure(side, a):
+    """Every figure under Wine of one side, into a one-column Table."""
     t = Table()
-
-    try:
-        detector_rows(t, native(a.host_build))
-    except (OSError, subprocess.CalledProcessError, KeyError, ValueError) as e:
-        t.failed("ProcessKeyEvent, per event", "under 2 ns", e)
-
-    idle = Idle(a.win_build, a.idle_seconds)
+    idle = Idle(side, a.idle_seconds)
     idle.start()
     idle.ready.wait(120)
-    note(f"idle: {a.idle_seconds} s under way in a Wine environment of its own")
+    note(f"{side.name}: idle: {a.idle_seconds} s under way in a Wine environment of its own")
 
     h = {}
     try:
-        h = harness(a.win_build, a.events, a.start_runs)
+        h = harness(side, a.events, a.start_runs)
     except (OSError, subprocess.SubprocessError, RuntimeError) as e:
-        note(f"harness failed: {e}")
+        note(f"{side.name}: harness failed: {e}")
     hook_rows(t, h)
 
     tp, tap_error = None, None
     try:
-        tp = taps(a.win_build, a.taps, a.menu_taps)
+        tp = taps(side, a.taps, a.menu_taps)
     except (OSError, subprocess.SubprocessError, RuntimeError, TimeoutError) as e:
         tap_error = f"the tap run failed: {e}"
     if tp:
@@ -436,14 +505,52 @@ def main():
     else:
         t.failed("private memory after start; after the taps", "within 2 MB of it; no growth", tap_error)
     start_rows(t, h)
+    return t, h
+
+
+def main():
+    p = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    p.add_argument("--host-build", default=os.path.join(BUILD, "host"))
+    p.add_argument("--win-build", default=os.path.join(BUILD, "win64"))
+    p.add_argument("--win32-build", default=os.path.join(BUILD, "win32"))
+    p.add_argument("--taps", type=int, default=500)
+    p.add_argument("--menu-taps", type=int, default=100)
+    p.add_argument("--events", type=int, default=10000)
+    p.add_argument("--start-runs", type=int, default=6, help="the first start of each program warms the prefix "
+                   "and is left out")
+    p.add_argument("--idle-seconds", type=int, default=30)
+    a = p.parse_args()
+    a.taps = max(a.taps, 100)
+    a.start_runs = max(a.start_runs, 2)
+    began = time.monotonic()
+    sides, why = sides_to_measure(a.win_build, a.win32_build)
+    note(f"measuring {why}")
+
+    native_table = Table([s.name for s in sides])
+    try:
+        detector_rows(native_table, native(a.host_build))
+    except (OSError, subprocess.CalledProcessError, KeyError, ValueError) as e:
+        native_table.failed("ProcessKeyEvent, per event", "under 2 ns", e)
+
+    parts, harnesses = [], []
+    for side in sides:
+        part, h = measure(side, a)
+        parts.append(part)
+        harnesses.append(h)
+
+    t = Table([s.name for s in sides])
+    t.rows += native_table.rows
+    t.details += native_table.details
+    t.merge(sides, parts)
     size_rows(t, a.win32_build)
 
     note(f"done in {time.monotonic() - began:.0f} s")
     print()
     t.print()
-    print(f"- Under Wine 8 (the x86_64 build stands in for the i686 one), on a machine others share. Hook times "
-          f"by QueryPerformanceCounter at {h.get('qpc_frequency', 0) / 1e6:.0f} MHz; latencies by the key "
-          f"target's own QueryPerformanceCounter clock.")
+    qpc = harnesses[0].get("qpc_frequency", 0) / 1e6
+    print(f"- Under Wine 8, on a machine others share; measured: {why}. Native rows (the detector) and the "
+          f"size are one figure each, in the first column. Hook times by QueryPerformanceCounter at {qpc:.0f} MHz; "
+          f"latencies by the key target's own QueryPerformanceCounter clock.")
 
 
 if __name__ == "__main__":

@@ -11,6 +11,7 @@ and read the program from outside, through the same Win32 calls whatever
 its bitness, and a 64-bit build of them runs on every machine."""
 import argparse
 import os
+import shutil
 import sys
 import unittest
 
@@ -26,13 +27,13 @@ def relative(path):
 
 
 def choose(shipped, twin):
-    """(the exe to drive, a sentence saying which and why)."""
+    """(the exe to drive, why that one)."""
     runs32, reason = shipped_exe_choice()
     if runs32 and os.path.isfile(shipped):
-        return shipped, f"drove {relative(shipped)}: {reason}"
+        return shipped, reason
     if runs32:
-        return twin, f"drove {relative(twin)}: {relative(shipped)} is not built (though {reason})"
-    return twin, f"drove {relative(twin)}: {reason}"
+        return twin, f"{relative(shipped)} is not built (though {reason})"
+    return twin, reason
 
 
 class Builds:
@@ -42,7 +43,11 @@ class Builds:
         self.shipped = shipped or os.path.join(BUILD, "win32", "Kestrova.exe")
         self.twin = twin or os.path.join(BUILD, "win64", "Kestrova.exe")
         self.tools = tools or os.path.join(os.path.dirname(self.twin), "tests", "e2e", "tools")
-        self.exe, self.note = choose(self.shipped, self.twin)
+        self.exe, self.why = choose(self.shipped, self.twin)
+        self.note = f"drove {relative(self.exe)}: {self.why}"
+
+    def is_shipped(self):
+        return self.exe == self.shipped
 
     def tool(self, name):
         return os.path.join(self.tools, name + ".exe")
@@ -89,10 +94,10 @@ def configure(args):
 
 def record(name, note):
     """Prints the note and keeps it for the summary of `make test`."""
-    print(f"{name}: {note}", flush=True)
+    print(f"{name}: {note}", file=sys.stderr, flush=True)
     os.makedirs(DROVE, exist_ok=True)
-    with open(os.path.join(DROVE, name), "w") as f:
-        f.write(note + "\n")
+    with open(os.path.join(DROVE, name.replace("/", "_").replace(" ", "_")), "w") as f:
+        f.write(f"{name}\t{note}\n")
 
 
 def e2e_main():
@@ -108,15 +113,31 @@ def e2e_main():
 
 
 def summary():
-    """The lines of the last runs: which file each end-to-end test drove."""
+    """The lines of the last runs: which file each end-to-end test drove,
+    whether the i686 Win32-layer tests ran."""
     if not os.path.isdir(DROVE):
         return ["no end-to-end test ran"]
     notes = {}
-    for name in sorted(os.listdir(DROVE)):
-        with open(os.path.join(DROVE, name)) as f:
-            notes.setdefault(f.read().strip(), []).append(name)
+    for file in sorted(os.listdir(DROVE)):
+        with open(os.path.join(DROVE, file)) as f:
+            name, _, note = f.read().strip().partition("\t")
+        notes.setdefault(note, []).append(name)
     return [f"{', '.join(names)}: {note}" for note, names in notes.items()]
 
 
+def test_trees(trees):
+    """The build trees `make test` runs: the i686 test tree only where the
+    setup found that 32-bit code runs here (recorded either way)."""
+    runs32, reason = shipped_exe_choice()
+    shutil.rmtree(DROVE, ignore_errors=True)
+    chosen = [t for t in trees if runs32 or os.path.basename(t) != "win32-tests"]
+    if len(chosen) < len(trees):
+        record("i686 Win32-layer tests (build/win32-tests)", f"not run: {reason}")
+    return chosen
+
+
 if __name__ == "__main__":
-    print("\n".join(summary()))
+    if sys.argv[1:2] == ["trees"]:
+        print(" ".join(test_trees(sys.argv[2:])))
+    else:
+        print("\n".join(summary()))
