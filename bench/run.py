@@ -190,18 +190,6 @@ def tap(target, timeout=3.0):
     }
 
 
-def wait_hook_working(program, target, timeout=20.0):
-    """Taps until one gives the Menu key: Kestrova's hook is in place."""
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        if not program.running():
-            raise RuntimeError(f"Kestrova ended with {program.proc.returncode}")
-        result = tap(target, timeout=1.0)
-        if result and result["menu_us"] is not None:
-            return
-    raise RuntimeError("Kestrova's hook never answered a tap")
-
-
 def taps(side, plain_taps, menu_taps):
     empty_exe = os.path.join(side.build, "bench", "whole", "whole_empty.exe")
     out = {}
@@ -210,13 +198,13 @@ def taps(side, plain_taps, menu_taps):
         empty = Helper(w, [empty_exe])
         empty_hook = Helper(w, [empty_exe, "--hook", "--caption", "whole_empty_hook"])
         program = Program(w, "/hidden", exe=side.exe)
+        program.wait_hook()
 
         def sample():
             return tuple(procstat.Sample(p.pid) for p in (program.proc, empty.proc, empty_hook.proc))
 
         target = Target(w, caption="bench plain target")
         try:
-            wait_hook_working(program, target)
             time.sleep(0.5)
             note(f"{side.name}: {plain_taps} taps into a plain window")
             samples = {"start": sample()}
