@@ -33,6 +33,7 @@ import threading
 import time
 
 from kestrova import procstat
+from kestrova import builds as kbuilds
 from kestrova.builds import Builds, relative
 from kestrova.keys import Helper, Target
 from kestrova.names import (CAPTION, EXIT_COMMAND, PROGRAM_KEY, START_WAIT_MS, TAP, VK_APPS, VK_ESCAPE, VK_RMENU,
@@ -239,8 +240,8 @@ def taps(side, plain_taps, menu_taps):
 class Side:
     """One build whose Kestrova.exe is measured under Wine."""
 
-    def __init__(self, name, build):
-        self.name, self.build = name, build
+    def __init__(self, name, build, tools):
+        self.name, self.build, self.tools = name, build, tools
         self.exe = os.path.join(build, "Kestrova.exe")
 
 
@@ -450,15 +451,16 @@ def size_rows(t, win32_build):
 def sides_to_measure(win_build, win32_build):
     """The shipped file first where it runs here, then the twin; and why."""
     builds = Builds(shipped=os.path.join(win32_build, "Kestrova.exe"), twin=os.path.join(win_build, "Kestrova.exe"))
-    twin = Side(f"{relative(win_build)} (x86_64 twin)", win_build)
+    twin = Side(f"{relative(win_build)} (x86_64 twin)", win_build, os.path.join(win_build, "tests", "e2e", "tools"))
     if builds.is_shipped():
-        return [Side(f"{relative(win32_build)} (i686, shipped)", win32_build), twin], \
+        return [Side(f"{relative(win32_build)} (i686, shipped)", win32_build, builds.tools), twin], \
             f"the shipped file and its twin, each in its own Wine environments: {builds.why}"
     return [twin], f"the twin only, not the shipped file: {builds.why}"
 
 
 def measure(side, a):
     """Every figure under Wine of one side, into a one-column Table."""
+    kbuilds.use(side.exe, side.tools, side.name)
     t = Table()
     idle = Idle(side, a.idle_seconds)
     idle.start()

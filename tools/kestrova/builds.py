@@ -6,9 +6,13 @@ its answer where shipped_exe_choice() reads it, at run time); elsewhere the
 x86_64 twin build/win64/Kestrova.exe, built from the same source, stands in.
 Every run says which file it drove and why, never silently.
 
-The tool programs (keytarget, keyburst, probe, ...) stay x86_64: they drive
-and read the program from outside, through the same Win32 calls whatever
-its bitness, and a 64-bit build of them runs on every machine."""
+The tool programs (keytarget, keyburst, probe, ...) have the bitness of the
+exe they drive: the i686 ones (build/win32-tests) with the shipped file, the
+x86_64 ones with the twin. Under Wine 8 a low-level hook of a 32-bit process
+that calls CallNextHookEx does not reach the hooks of 64-bit processes
+installed before it (seen here: an empty 32-bit hook that only calls the next
+one leaves an earlier 64-bit key target's hook uncalled), so the tools' own
+hooks would go unanswered behind the 32-bit program's."""
 import argparse
 import os
 import shutil
@@ -26,24 +30,27 @@ def relative(path):
     return os.path.relpath(path, ROOT) if path.startswith(ROOT + os.sep) else path
 
 
-def choose(shipped, twin):
+def choose(shipped, twin, tools32):
     """(the exe to drive, why that one)."""
     runs32, reason = shipped_exe_choice()
-    if runs32 and os.path.isfile(shipped):
+    missing = [relative(p) for p in (shipped, os.path.join(tools32, "keytarget.exe")) if not os.path.isfile(p)]
+    if runs32 and not missing:
         return shipped, reason
     if runs32:
-        return twin, f"{relative(shipped)} is not built (though {reason})"
+        return twin, f"{' and '.join(missing)} not built (though {reason})"
     return twin, reason
 
 
 class Builds:
     """The builds one run uses; e2e main() sets them from its arguments."""
 
-    def __init__(self, shipped=None, twin=None, tools=None):
+    def __init__(self, shipped=None, twin=None, tools=None, tools32=None):
         self.shipped = shipped or os.path.join(BUILD, "win32", "Kestrova.exe")
         self.twin = twin or os.path.join(BUILD, "win64", "Kestrova.exe")
-        self.tools = tools or os.path.join(os.path.dirname(self.twin), "tests", "e2e", "tools")
-        self.exe, self.why = choose(self.shipped, self.twin)
+        tools = tools or os.path.join(os.path.dirname(self.twin), "tests", "e2e", "tools")
+        tools32 = tools32 or os.path.join(BUILD, "win32-tests", "tests", "e2e", "tools")
+        self.exe, self.why = choose(self.shipped, self.twin, tools32)
+        self.tools = tools32 if self.exe == self.shipped else tools
         self.note = f"drove {relative(self.exe)}: {self.why}"
 
     def is_shipped(self):
@@ -58,6 +65,18 @@ class Builds:
 
 
 _current = None
+
+
+def use(exe, tools, why):
+    """Drive exe with the tool programs in tools from now on (the benchmark
+    measures both files in one run)."""
+    global _current
+    b = Builds.__new__(Builds)
+    b.shipped = b.twin = b.exe = exe
+    b.tools, b.why = tools, why
+    b.note = f"drove {relative(exe)}: {why}"
+    _current = b
+    return b
 
 
 def current():
@@ -83,12 +102,13 @@ def have_programs(*tools):
 def arguments(parser):
     parser.add_argument("--shipped", help="the shipped i686 Kestrova.exe (default build/win32/Kestrova.exe)")
     parser.add_argument("--twin", help="the x86_64 Kestrova.exe (default build/win64/Kestrova.exe)")
-    parser.add_argument("--tools", help="the folder of the tool programs (default beside the twin's tests)")
+    parser.add_argument("--tools", help="the folder of the x86_64 tool programs (default beside the twin's tests)")
+    parser.add_argument("--tools32", help="the folder of the i686 tool programs (default in build/win32-tests)")
 
 
 def configure(args):
     global _current
-    _current = Builds(args.shipped, args.twin, args.tools)
+    _current = Builds(args.shipped, args.twin, args.tools, args.tools32)
     return _current
 
 
