@@ -4,8 +4,8 @@
 #include "app/MainWindow.h"
 #include "app/TrayIcon.h"
 #include "keymap/KeyRemap.h"
-#include "scaling/ScaleLayout.h"
-#include "settings/Settings.h"
+#include "scaling/LayoutScalerWin.h"
+#include "settings/SettingsLogicWin.h"
 
 #include <ole2.h>
 

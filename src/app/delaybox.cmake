@@ -15,6 +15,6 @@ endif()
 if(WIN32)
   add_library(app_delaybox STATIC
     ${CMAKE_CURRENT_LIST_DIR}/DelayBox.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/Banner.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/BannerImageWin.cpp)
   target_link_libraries(app_delaybox PUBLIC app_banner_core platform PRIVATE comctl32 gdi32)
 endif()

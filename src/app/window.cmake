@@ -24,7 +24,7 @@ if(WIN32)
     ${CMAKE_CURRENT_LIST_DIR}/WindowControls.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PropertyOps.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PreTranslate.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/AppIcon.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/IconDataWin.cpp)
   # app_delaybox comes from delaybox.cmake; CMake resolves the name once the
   # directory is read.
   target_link_libraries(app_window PUBLIC kestrova_options platform app_icon_core app_delaybox scaling_core

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "keymap/KeyboardHook.h"
-#include "keymap/Win32MessagePump.h"
+#include "keymap/PumpedWaitWin.h"
 
 namespace {
 

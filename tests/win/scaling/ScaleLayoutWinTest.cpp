@@ -11,7 +11,7 @@
 
 #include "app/MainWindow.h"
 #include "scaling/DpiMath.h"
-#include "scaling/ScaleLayout.h"
+#include "scaling/LayoutScalerWin.h"
 #include "settings/RegistryStore.h"
 
 std::ostream& operator<<(std::ostream& os, const Bounds& b) {

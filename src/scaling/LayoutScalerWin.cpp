@@ -1,4 +1,4 @@
-#include "scaling/ScaleLayout.h"
+#include "scaling/LayoutScalerWin.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "settings/Settings.h"
+#include "settings/SettingsLogicWin.h"
 
 #include <windows.h>
 
@@ -6,7 +6,7 @@
 #include "keymap/KeyRemap.h"
 #include "settings/ProgramPath.h"
 #include "settings/SettingsLogic.h"
-#include "settings/Win32Registry.h"
+#include "settings/RegistryCallsWin.h"
 
 namespace {
 
