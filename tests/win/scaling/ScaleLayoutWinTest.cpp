@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/MainWindow.h"
+#include "app/MainWindowOps.h"
 #include "scaling/DpiMath.h"
 #include "scaling/LayoutScalerWin.h"
 #include "settings/RegistryStore.h"
@@ -99,6 +100,7 @@ class ScaleLayoutOnTheWindow : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         SetMainWindowEvents(MainWindowEvents{});
+        SetLayoutWindow(&MainWindowLayoutOps());
         ASSERT_TRUE(CreateMainWindow());
     }
 
