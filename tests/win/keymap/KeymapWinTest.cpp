@@ -307,10 +307,4 @@ TEST_F(KeymapHookChain, HookProc_ATapWhateverNCode_StartsAWorkerThatSendsTheMenu
     EXPECT_TRUE(WindowGot(WM_KEYDOWN, VK_APPS));
 }
 
-TEST_F(KeymapHookChain, HookProc_NullEventDoesNotCrash) {
-    const bool armed = tapDetector.altArmed();
-    KeyboardHookProc(0, WM_KEYUP, 0);
-    EXPECT_EQ(tapDetector.altArmed(), armed);
-}
-
 }  // namespace
