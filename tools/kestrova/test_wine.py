@@ -34,6 +34,26 @@ class ShippedExeChoice(unittest.TestCase):
                 self.assertEqual(wineenv.shipped_exe_choice(environ), expected)
 
 
+class Loader(unittest.TestCase):
+    def test_by_the_programs_machine(self):
+        build = os.path.join(os.path.dirname(wineenv.BUILD), "build")
+        cases = [  # (program, 32-bit loader expected)
+            (os.path.join(build, "win32", "Kestrova.exe"), True),
+            (os.path.join(build, "win64", "Kestrova.exe"), False),
+            ("reg", False),  # Wine's own command, not a file here
+        ]
+        for program, is32 in cases:
+            if program != "reg" and not os.path.exists(program):
+                self.fail(f"{program} is not built")
+            with self.subTest(program=program):
+                loader = wineenv.loader_for(program)
+                self.assertEqual(loader == "wine", is32, loader)
+        with tempfile.NamedTemporaryFile() as short:  # not a PE file
+            short.write(b"MZ")
+            short.flush()
+            self.assertNotEqual(wineenv.loader_for(short.name), "wine")
+
+
 class LastingPrefix(unittest.TestCase):
     def test_remade_for_another_wine_keeps_kestrova_settings(self):
         root = tempfile.mkdtemp(prefix="lasting-", dir=os.path.join(wineenv.BUILD, "wine"))

@@ -15,6 +15,7 @@ import contextlib
 import fcntl
 import os
 import shutil
+import struct
 import subprocess
 import tempfile
 import time
@@ -115,6 +116,35 @@ def shipped_exe_choice(environ=None):
     if answer == "yes":
         return True, "this machine runs 32-bit code"
     return False, answer[3:].strip() if answer.startswith("no:") else f"the setup's answer is {answer!r}"
+
+
+# Debian's `wine` command picks the 32-bit loader whenever wine32 is installed,
+# and that loader starts a 64-bit program only through start.exe, which cannot
+# open a program whose path is longer than 260 characters. 64-bit programs and
+# Wine's own commands (reg) therefore go straight to the 64-bit loader, and only
+# a 32-bit program to `wine`.
+WINE64 = "/usr/lib/wine/wine64"
+
+
+I386 = 0x14C  # IMAGE_FILE_MACHINE_I386
+
+
+def machine(program):
+    """The PE header's machine field of a program given as a Unix path; None
+    for a Wine command or a file that is not a PE program."""
+    try:
+        with open(program, "rb") as f:
+            head = f.read(1024)
+        return struct.unpack_from("<H", head, struct.unpack_from("<I", head, 0x3C)[0] + 4)[0]
+    except (OSError, struct.error):
+        return None
+
+
+def loader_for(program):
+    """The Wine loader for a program given as a Unix path or a Wine command."""
+    if machine(program) == I386:
+        return "wine"
+    return WINE64 if os.path.exists(WINE64) else "wine"
 
 
 class Xvfb:
@@ -225,11 +255,11 @@ class WineEnv:
         """Start a Windows program; args[0] is a Unix path to the exe."""
         kw.setdefault("stdout", subprocess.PIPE)
         kw.setdefault("stderr", subprocess.DEVNULL)
-        return subprocess.Popen(["wine"] + list(args), env=self.env(), **kw)
+        return subprocess.Popen([loader_for(args[0])] + list(args), env=self.env(), **kw)
 
     def run(self, args, timeout=120, **kw):
         kw.setdefault("capture_output", True)
-        return subprocess.run(["wine"] + list(args), env=self.env(), timeout=timeout, **kw)
+        return subprocess.run([loader_for(args[0])] + list(args), env=self.env(), timeout=timeout, **kw)
 
     def wine_path(self, unix_path):
         return "Z:" + os.path.abspath(unix_path).replace("/", "\\")
