@@ -8,11 +8,12 @@ Every run says which file it drove and why, never silently.
 
 The tool programs (keytarget, keyburst, probe, ...) have the bitness of the
 exe they drive: the i686 ones (build/win32-tests) with the shipped file, the
-x86_64 ones with the twin. Under Wine 8 a low-level hook of a 32-bit process
-that calls CallNextHookEx does not reach the hooks of 64-bit processes
-installed before it (seen here: an empty 32-bit hook that only calls the next
-one leaves an earlier 64-bit key target's hook uncalled), so the tools' own
-hooks would go unanswered behind the 32-bit program's."""
+x86_64 ones with the twin, so each run is all of one kind. (Seen here while
+64-bit programs were still started through Debian's `wine` command, which
+with wine32 installed goes through the 32-bit loader and start.exe: an
+earlier 64-bit key target's low-level hook was never called behind the
+32-bit program's hook. kestrova.wine now starts 64-bit programs with the
+64-bit loader, and then both mixes pass keys down the chain.)"""
 import argparse
 import os
 import shutil
