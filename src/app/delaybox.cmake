@@ -1,10 +1,11 @@
 # The delay box's behaviour and the banner picture.
 #   app_banner_core  pure, every build: the delay text rules, the PNG decoder,
-#                    the fit rectangle and the blend
+#                    the fit rectangle, the reduction and the blend
 #   app_delaybox     Win32: the delay box subclass and the banner window class
 add_library(app_banner_core STATIC
   ${CMAKE_CURRENT_LIST_DIR}/DelayText.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/BannerImage.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/BannerImage.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/BannerScale.cpp)
 target_link_libraries(app_banner_core PUBLIC kestrova_options kestrova_png settings_core)
 if(KESTROVA_FUZZ)
   # Coverage for the fuzzer, and the same sanitizers as the fuzz targets.
