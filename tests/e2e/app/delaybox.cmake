@@ -3,3 +3,8 @@ add_test(NAME e2e_delaybox COMMAND python3 ${CMAKE_CURRENT_LIST_DIR}/test_delayb
 set_tests_properties(e2e_delaybox PROPERTIES
   ENVIRONMENT "KESTROVA_EXE=$<TARGET_FILE:Kestrova>;KESTROVA_TOOLS=$<TARGET_FILE_DIR:probe>"
   TIMEOUT 300)
+# The banner on the screen against a reduction of the picture made by the test.
+add_test(NAME e2e_banner COMMAND python3 ${CMAKE_CURRENT_LIST_DIR}/test_banner.py)
+set_tests_properties(e2e_banner PROPERTIES
+  ENVIRONMENT "KESTROVA_EXE=$<TARGET_FILE:Kestrova>;KESTROVA_TOOLS=$<TARGET_FILE_DIR:probe>"
+  TIMEOUT 600)
