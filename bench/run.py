@@ -33,7 +33,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(HERE)
 sys.path.insert(0, os.path.join(ROOT, "tools"))
 sys.path.insert(0, os.path.join(HERE, "whole"))
-from wineenv import WineEnv  # noqa: E402
+from wineenv import WineEnv, shipped_exe_choice  # noqa: E402
 import procstat  # noqa: E402
 from tapsession import TapSession  # noqa: E402
 
@@ -237,12 +237,11 @@ def imports(exe):
     return []
 
 
-def memory(win_build, kestrova_exe=None, settle_s=3.0, shown_s=2.0):
+def memory(win_build, probe, kestrova_exe=None, settle_s=3.0, shown_s=2.0):
     """Kestrova.exe /hidden, the fair baseline and the empty program in one Wine
     environment: private memory after start, and after the window of Kestrova
     and of the fair baseline has been shown (and painted) and hidden again."""
     whole = os.path.join(win_build, "bench", "whole")
-    probe = os.path.join(win_build, "tests", "e2e", "tools", "probe.exe")
     exes = {"kestrova": kestrova_exe or os.path.join(win_build, "Kestrova.exe"), "fair": os.path.join(whole, "whole_fair.exe"),
             "empty": os.path.join(whole, "whole_empty.exe")}
     out = {"imports": {k: imports(v) for k, v in exes.items() if k != "empty"}}
@@ -289,22 +288,22 @@ def memory(win_build, kestrova_exe=None, settle_s=3.0, shown_s=2.0):
     return out
 
 
-def memory_baseline_rows(t, m):
+def memory_baseline_rows(t, m, build):
     def row(stage, figure, aim_kb):
         k, f, e = m[(stage, "kestrova")], m[(stage, "fair")], m[(stage, "empty")]
-        t.add(figure, f"{k} kB", f"fair baseline {f} kB; empty program {e} kB",
+        t.add(f"{figure} ({build})", f"{k} kB", f"fair baseline {f} kB; empty program {e} kB",
               f"within {aim_kb / 1024:g} MB of the fair baseline", k - f <= aim_kb,
               f"Kestrova {k - f:+d} kB over the fair baseline, {k - e:+d} kB over the empty program")
 
     row("start", "private memory after a hidden start", 1024)
     row("shown", "private memory after the window was shown and hidden", 1536)
-    t.details.append(f"while shown: Kestrova {m['shown']} kB")
+    t.details.append(f"{build}: while shown, Kestrova {m['shown']} kB")
 
 
-def accounting(m):
+def accounting(m, build):
     """Lines of the mapping-by-mapping table: what Kestrova holds above the
     fair baseline, after the hidden start and after show and hide."""
-    lines = ["Kestrova minus the fair baseline, mapping by mapping (private kB, Private_Clean + Private_Dirty of "
+    lines = [f"{build}: Kestrova minus the fair baseline, mapping by mapping (private kB, Private_Clean + Private_Dirty of "
              "/proc/<pid>/smaps; rows of at least 8 kB either way):", ""]
     head = ("mapping", "Kestrova", "fair", "difference", "after show+hide: Kestrova", "fair", "difference")
     s_k, s_f = m[("start", "kestrova", "maps")], m[("start", "fair", "maps")]
@@ -543,18 +542,28 @@ def main():
     began = time.monotonic()
     t = Table()
 
-    m = None
-    try:
-        note("memory: Kestrova /hidden, the fair baseline and the empty program; then shown and hidden")
-        m = memory(a.win_build, a.kestrova_exe)
-        memory_baseline_rows(t, m)
-    except (OSError, subprocess.SubprocessError, RuntimeError) as e:
-        t.failed("private memory after a hidden start", "within 1 MB of the fair baseline", e)
+    # Each Kestrova.exe that runs here beside the baselines built with it.
+    builds = [("x86_64", a.win_build)]
+    run32, why = shipped_exe_choice()
+    if run32:
+        builds.append(("i686, the shipped file", a.win32_build))
+    else:
+        note(f"memory: the shipped i686 file is not measured: {why}")
+    probe = os.path.join(a.win_build, "tests", "e2e", "tools", "probe.exe")
+    memories = []
+    for build, folder in builds:
+        try:
+            note(f"memory, {build}: Kestrova /hidden, the fair baseline and the empty program; then shown and hidden")
+            m = memory(folder, probe, a.kestrova_exe if folder == a.win_build else None)
+            memory_baseline_rows(t, m, build)
+            memories.append((m, build))
+        except (OSError, subprocess.SubprocessError, RuntimeError) as e:
+            t.failed(f"private memory after a hidden start ({build})", "within 1 MB of the fair baseline", e)
     if a.only == "memory":
         print()
         t.print()
-        if m:
-            print("\n" + "\n".join(accounting(m)))
+        for m, build in memories:
+            print("\n" + "\n".join(accounting(m, build)))
         return
 
     try:
@@ -600,8 +609,8 @@ def main():
     note(f"done in {time.monotonic() - began:.0f} s")
     print()
     t.print()
-    if m:
-        print("\n" + "\n".join(accounting(m)))
+    for m, build in memories:
+        print("\n" + "\n".join(accounting(m, build)))
     print(f"- Under Wine 8 (the x86_64 build stands in for the i686 one), on a machine others share. Hook times "
           f"by QueryPerformanceCounter at {h.get('qpc_frequency', 0) / 1e6:.0f} MHz; latencies by the key "
           f"target's own QueryPerformanceCounter clock.")

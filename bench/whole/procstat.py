@@ -13,9 +13,9 @@ TICK_MS = 1000.0 / os.sysconf("SC_CLK_TCK")
 
 def program_pid(prefix, exe, args=(), timeout=30.0):
     """The Linux pid of the Wine process that runs exe (a Unix path) with args
-    in that WINEPREFIX. `wine EXE` starts start.exe, which runs the program in
-    a process of its own: the pid of the `wine` command is start.exe's, and
-    its figures are not the program's."""
+    in that WINEPREFIX. A loader that cannot run the program itself starts
+    start.exe, which runs it in a process of its own: then the pid of the
+    command is start.exe's, and its figures are not the program's."""
     name = os.path.basename(exe).lower()
     want_env = b"WINEPREFIX=" + os.fsencode(prefix)
     want_args = [str(a) for a in args]
@@ -28,8 +28,8 @@ def program_pid(prefix, exe, args=(), timeout=30.0):
                 with open(f"/proc/{entry}/cmdline", "rb") as f:
                     argv = f.read().split(b"\0")
                 first = argv[0].decode("utf-8", "replace").lower()
-                # The program's own process names itself by a Windows path.
-                if not first.replace("\\", "/").endswith("/" + name) or "/" in first[:3]:
+                # The program's process names itself by its path, Windows or Unix.
+                if not first.replace("\\", "/").endswith("/" + name):
                     continue
                 if [a.decode("utf-8", "replace") for a in argv[1:] if a] != want_args:
                     continue
