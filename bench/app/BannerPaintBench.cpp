@@ -3,7 +3,7 @@
 // onto the button face), later paints (cached blend), a paint after the
 // button face colour changed, and one after the box changed size (a new
 // decode). Prints milliseconds; asserts nothing.
-#include "app/Banner.h"
+#include "app/BannerImageWin.h"
 
 #include <windows.h>
 

@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (picture) {
         const std::size_t expected = std::size_t(picture->width) * std::size_t(picture->height) * 4;
         if (picture->width <= 0 || picture->height <= 0 || picture->bgra.size() != expected) std::abort();
-        const FitRect fit = FitBanner(400, 80, picture->width, picture->height);
+        const Bounds fit = FitBanner(400, 80, picture->width, picture->height);
         if (fit.width < 0 || fit.height < 0 || fit.width > 400 || fit.height > 80) std::abort();
         const PremultipliedPixels small = ScaleBanner(*picture, fit.width, fit.height);
         if (small.bgra.size() != std::size_t(fit.width) * std::size_t(fit.height) * 4) std::abort();

@@ -1,4 +1,4 @@
-#include "app/Banner.h"
+#include "app/BannerImageWin.h"
 
 #include "app/BannerScale.h"
 #include "platform/UniqueHandle.h"
@@ -44,12 +44,12 @@ std::optional<BannerPixels> decode() {
 // Where the picture goes in a client area of that size; decodes the picture
 // and reduces it when none of the fit's size is held. The full-size picture
 // lives only inside this call. An empty rectangle when there is nothing to draw.
-FitRect prepare(int clientWidth, int clientHeight) {
+Bounds prepare(int clientWidth, int clientHeight) {
     BannerState& state = banner();
     if (state.decodeFailed || clientWidth <= 0 || clientHeight <= 0) return {0, 0, 0, 0};
     std::optional<BannerPixels> picture;
     if (state.pictureWidth == 0 && !(picture = decode())) return {0, 0, 0, 0};
-    FitRect fit = FitBanner(clientWidth, clientHeight, state.pictureWidth, state.pictureHeight);
+    Bounds fit = FitBanner(clientWidth, clientHeight, state.pictureWidth, state.pictureHeight);
     if (fit.width <= 0 || fit.height <= 0) return {0, 0, 0, 0};
     if (fit.width == state.shown.width && fit.height == state.shown.height) return fit;
 
@@ -62,7 +62,7 @@ FitRect prepare(int clientWidth, int clientHeight) {
     }
     state.blended.reset();
     state.shown = ScaleBanner(*picture, fit.width, fit.height);
-    return state.shown.bgra.empty() ? FitRect{0, 0, 0, 0} : fit;
+    return state.shown.bgra.empty() ? Bounds{0, 0, 0, 0} : fit;
 }
 
 HBITMAP blendedBitmap(COLORREF background) {
@@ -88,18 +88,6 @@ HBITMAP blendedBitmap(COLORREF background) {
     return state.blended.get();
 }
 
-// The caller's DC settings come back as they were (WM_PRINTCLIENT lends one).
-class ScopedSaveDC {
-public:
-    explicit ScopedSaveDC(HDC dc) : dc_(dc), saved_(SaveDC(dc)) {}
-    ~ScopedSaveDC() { if (saved_) RestoreDC(dc_, saved_); }
-    ScopedSaveDC(const ScopedSaveDC&) = delete;
-    ScopedSaveDC& operator=(const ScopedSaveDC&) = delete;
-
-private:
-    HDC dc_;
-    int saved_;
-};
 
 void paint(HWND window, HDC dc) {
     ScopedSaveDC saved(dc);
@@ -107,7 +95,7 @@ void paint(HWND window, HDC dc) {
     GetClientRect(window, &client);
     FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
 
-    const FitRect fit = prepare(client.right, client.bottom);
+    const Bounds fit = prepare(client.right, client.bottom);
     if (fit.width <= 0 || fit.height <= 0) return;
     HBITMAP bitmap = blendedBitmap(GetSysColor(COLOR_BTNFACE));
     if (!bitmap) return;
@@ -116,7 +104,7 @@ void paint(HWND window, HDC dc) {
     if (!source) return;
     ScopedSelect select(source.get(), bitmap);
     // Already at its size: copied pixel for pixel, no stretching.
-    BitBlt(dc, fit.x, fit.y, fit.width, fit.height, source.get(), 0, 0, SRCCOPY);
+    BitBlt(dc, fit.left, fit.top, fit.width, fit.height, source.get(), 0, 0, SRCCOPY);
 }
 
 void onPaint(HWND window) {
@@ -147,12 +135,9 @@ void RegisterBannerClass(HINSTANCE instance) {
 }
 
 std::optional<BannerPixels> DecodeResourceBanner() {
-    HMODULE module = GetModuleHandleA(nullptr);
-    HRSRC found = FindResourceA(module, "BANNER_PNG", RT_RCDATA);
-    HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
-    const void* bytes = loaded ? LockResource(loaded) : nullptr;
-    if (!bytes) return std::nullopt;
-    return DecodeBannerPng(static_cast<const std::uint8_t*>(bytes), SizeofResource(module, found));
+    const std::string_view png = ResourceBytes(GetModuleHandleA(nullptr), "BANNER_PNG", RT_RCDATA);
+    if (png.empty()) return std::nullopt;
+    return DecodeBannerPng(reinterpret_cast<const std::uint8_t*>(png.data()), png.size());
 }
 
 void SetBannerSource(BannerSource source) {
