@@ -52,6 +52,9 @@ MainWindowEvents programEvents() {
     events.onAutostartClicked = onAutostartClicked;
     events.onEndSession = onEndSession;
     events.onTaskbarCreated = onTaskbarCreated;
+    events.onKeyboardInput = onKeyboardInput;
+    events.onPowerBroadcast = onPowerBroadcast;
+    events.onSessionChange = onSessionChange;
     events.removeTrayIcon = RemoveTrayIcon;
     events.onDestroyed = onMainWindowDestroyed;
     return events;
@@ -99,7 +102,8 @@ void onCreated() {
     if (commandLineArgs.empty()) SetMainWindowVisible(true);
     AddTrayIcon(ApplicationIconData(), programCaption);
     DelayWithEvents(hookDelayMs);
-    InstallKeyboardHook();
+    // Installs nothing when the shutdown steps ran during the wait.
+    InstallKeyboardHook(MainWindowHandle());
 }
 
 bool ClaimSingleInstance() {

@@ -3,19 +3,11 @@
 HHOOK hookHandle = nullptr;
 keymap::TapDetector tapDetector;
 
-void InstallKeyboardHook() {
-    // Not tested: without the hook the program runs on, without remapping.
-    hookHandle = SetWindowsHookExA(WH_KEYBOARD_LL, &KeyboardHookProc, GetModuleHandleA(nullptr), 0);
-}
-
-void RemoveKeyboardHook() {
-    UnhookWindowsHookEx(hookHandle);
-}
-
 LRESULT CALLBACK KeyboardHookProc(int nCode, WPARAM wParam, LPARAM lParam) {
     // nCode is deliberately not looked at. The system always passes the event;
     // the null test only keeps a stray direct call from crashing.
     if (const auto* event = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam)) {
+        hookWatchdog.OnHookEvent(event->time);
         const auto key = static_cast<uint8_t>(event->vkCode & 0xFF);
         if (tapDetector.ProcessKeyEvent(static_cast<uint32_t>(wParam), key)) StartMenuKeyWorker();
     }
