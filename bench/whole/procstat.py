@@ -6,8 +6,51 @@ USER_HZ 100) but include threads that have ended; schedstat counts in
 nanoseconds but only for threads still alive."""
 import glob
 import os
+import time
 
 TICK_MS = 1000.0 / os.sysconf("SC_CLK_TCK")
+
+
+def _argv(pid):
+    with open(f"/proc/{pid}/cmdline", "rb") as f:
+        return [a for a in f.read().split(b"\0") if a]
+
+
+def _prefix(pid):
+    with open(f"/proc/{pid}/environ", "rb") as f:
+        return next((e for e in f.read().split(b"\0") if e.startswith(b"WINEPREFIX=")), None)
+
+
+def _name(path):
+    return path.replace(b"\\", b"/").rsplit(b"/", 1)[-1].lower()
+
+
+def windows_pid(proc, timeout=30.0):
+    """The Linux pid of the Windows program that proc, a Popen of `wine
+    PROGRAM ARGS`, started.
+
+    Wine runs a program named by its path through "start.exe /exec PROGRAM",
+    which starts the program as a process of its own and waits for it: the pid
+    Popen knows is start.exe's, which does nothing while the program runs.
+    The program is found by its prefix, its file name and its arguments (those
+    of proc.args; Wine gives the program its Windows command line as argv)."""
+    name = _name(os.fsencode(proc.args[1]))
+    args = [os.fsencode(a) for a in proc.args[2:] if a]
+    deadline = time.monotonic() + timeout
+    while True:
+        prefix = _prefix(proc.pid)
+        for entry in os.listdir("/proc"):
+            if not entry.isdigit():
+                continue
+            try:
+                found = _argv(entry)
+                if found and _name(found[0]) == name and found[1:] == args and _prefix(entry) == prefix:
+                    return int(entry)
+            except OSError:
+                continue  # ended meanwhile, or not ours to read
+        if time.monotonic() > deadline:
+            raise TimeoutError(f"no process {name!r} {args} in {prefix!r}")
+        time.sleep(0.1)
 
 
 def _task_files(pid, name):

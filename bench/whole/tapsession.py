@@ -189,5 +189,6 @@ class TapSession:
 
     def sample(self):
         """procstat samples of (Kestrova, empty program, empty hook host)."""
-        return (procstat.Sample(self.kestrova.pid), procstat.Sample(self.empty.pid),
-                procstat.Sample(self.empty_hook.pid))
+        if not hasattr(self, "pids"):
+            self.pids = [procstat.windows_pid(p) for p in (self.kestrova, self.empty, self.empty_hook)]
+        return tuple(procstat.Sample(pid) for pid in self.pids)
