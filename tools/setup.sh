@@ -8,7 +8,7 @@ cache=${KESTROVA_CACHE:-/var/cache/kestrova}
 here=$(cd "$(dirname "$0")/.." && pwd)
 
 packages=(
-  cmake ninja-build make g++ pkg-config dpkg-dev
+  cmake ninja-build make g++ binutils pkg-config dpkg-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64 libz-mingw-w64-dev
   wine wine64 xvfb xdotool x11-utils imagemagick
   locales fonts-wqy-microhei
@@ -20,17 +20,60 @@ missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
-# 32-bit Wine cannot run on these machines, and once present the wine wrapper
-# picks it and fails with "exec format error".
-if dpkg-query -W -f='${Status}' wine32 2>/dev/null | grep -q 'install ok installed'; then
-  apt-get remove -y wine32
-fi
 if ((${#missing[@]})); then
   echo "setup: installing ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive
   apt-get update -qq
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
+
+# Can this machine run the shipped 32-bit file? Some kernels refuse 32-bit
+# code altogether, so ask the kernel itself: assemble and run a tiny static
+# i386 program. Where it runs, 32-bit Wine goes beside the 64-bit one and the
+# tests drive the shipped file; where it does not, wine32 must not be
+# installed (Debian's wine wrapper would pick its loader and every start would
+# fail with "exec format error"). The answer is kept in $cache/run32 for the
+# tests, `make run` and `make bench`, which read it each time they run.
+# KESTROVA_RUN32=no makes them use the x86-64 twin; then nothing is installed
+# or removed here.
+probe_32bit() {
+  local dir rc
+  dir=$(mktemp -d)
+  printf '%s\n' '.globl _start' '_start:' \
+    'movl $4, %eax' 'movl $1, %ebx' 'movl $msg, %ecx' 'movl $3, %edx' 'int $0x80' \
+    'movl $1, %eax' 'movl $0, %ebx' 'int $0x80' \
+    '.data' 'msg: .ascii "32\n"' >"$dir/probe.s"
+  rc=1
+  if as --32 -o "$dir/probe.o" "$dir/probe.s" 2>/dev/null &&
+     ld -m elf_i386 -o "$dir/probe" "$dir/probe.o" 2>/dev/null &&
+     [ "$("$dir/probe" 2>/dev/null)" = 32 ]; then
+    rc=0
+  fi
+  rm -rf "$dir"
+  return $rc
+}
+installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
+mkdir -p "$cache"
+if [ "${KESTROVA_RUN32:-}" = no ]; then
+  run32="no: KESTROVA_RUN32=no is set"
+elif probe_32bit; then
+  run32=yes
+  if ! installed wine32:i386; then
+    echo "setup: this machine runs 32-bit code; installing wine32:i386 to run the shipped file"
+    export DEBIAN_FRONTEND=noninteractive
+    dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
+    if ! { apt-get update -qq && apt-get install -y -qq --no-install-recommends wine32:i386 >/dev/null; }; then
+      run32="no: installing wine32:i386 failed"
+    fi
+  fi
+else
+  run32="no: this machine cannot run 32-bit code"
+  if installed wine32:i386; then
+    echo "setup: this machine cannot run 32-bit code; removing wine32, whose loader would fail every start"
+    apt-get remove -y -qq wine32:i386 >/dev/null
+  fi
+fi
+echo "$run32" >"$cache/run32.new" && mv "$cache/run32.new" "$cache/run32"
 
 if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then
   sed -i 's/^# *\(zh_CN.UTF-8 UTF-8\)/\1/' /etc/locale.gen

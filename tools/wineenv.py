@@ -14,6 +14,7 @@ import contextlib
 import fcntl
 import os
 import shutil
+import struct
 import subprocess
 import tempfile
 import time
@@ -33,12 +34,32 @@ BASE_ENV = {
 }
 
 
+def wine_stamp():
+    """The installed Wine packages with their architectures and versions.
+    `wine --version` is the same with and without wine32, yet a prefix made
+    without it cannot start anything once it is installed ("could not load
+    kernel32.dll, status c0000135"): a prefix belongs to this list."""
+    r = subprocess.run(["dpkg-query", "-W", "-f=${db:Status-Abbrev} ${Package}:${Architecture}=${Version}\\n",
+                        "wine*", "libwine*"], capture_output=True, text=True)
+    return "\n".join(sorted(line[3:].strip() for line in r.stdout.splitlines() if line.startswith("ii"))) + "\n"
+
+
+def _read(path):
+    try:
+        with open(path, encoding="utf-8") as f:
+            return f.read()
+    except OSError:
+        return None
+
+
 def _template():
-    """Make the template prefix once; concurrent callers wait on a lock."""
+    """Make the template prefix once for this Wine installation, and again when
+    the installation changes; concurrent callers wait on a lock."""
     os.makedirs(os.path.dirname(TEMPLATE), exist_ok=True)
+    stamp = wine_stamp()
     with open(TEMPLATE + ".lock", "w") as lock:
         fcntl.flock(lock, fcntl.LOCK_EX)
-        if os.path.exists(os.path.join(TEMPLATE, ".ready")):
+        if _read(os.path.join(TEMPLATE, ".ready")) == stamp:
             return TEMPLATE
         shutil.rmtree(TEMPLATE, ignore_errors=True)
         with Xvfb() as display:
@@ -46,8 +67,75 @@ def _template():
             subprocess.run(["wineboot", "-i"], env=env, check=True,
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
             subprocess.run(["wineserver", "-w"], env=env, check=True)
-        open(os.path.join(TEMPLATE, ".ready"), "w").close()
+        with open(os.path.join(TEMPLATE, ".ready"), "w", encoding="utf-8") as f:
+            f.write(stamp)
         return TEMPLATE
+
+
+# The sections of a prefix's user.reg that hold Kestrova's own settings: its
+# key (the delay) and the autostart entry among the Run values.
+_OWN_KEY = "[Software\\\\MorvenhalTobrand\\\\Kestrova]"
+_RUN_KEY = "[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Run]"
+
+
+def _own_settings(user_reg):
+    """Kestrova's settings in a user.reg text, as sections that can be appended
+    to another user.reg: its own key whole, and the Run key with only the
+    "Kestrova" value. Wine's registry files are read whole at start, so a
+    section that appears twice adds its values to the key."""
+    sections, current = [], None
+    for line in (user_reg or "").splitlines():
+        if line.startswith("["):
+            header = line.split("]")[0] + "]"
+            current = [line] if header.lower() in (_OWN_KEY.lower(), _RUN_KEY.lower()) else None
+            if current is not None:
+                sections.append((header.lower() == _RUN_KEY.lower(), current))
+        elif current is not None:
+            current.append(line)
+    out = []
+    for is_run, lines in sections:
+        body = [l for l in lines[1:] if not is_run or l.lower().startswith('"kestrova"=')]
+        if is_run and not body:
+            continue
+        out.append("\n".join([lines[0]] + [l for l in body if l.strip()]) + "\n")
+    return "\n".join(out)
+
+
+def shipped_exe_choice(environ=None):
+    """(True, reason) when the shipped 32-bit file can run here, else (False,
+    why not). Read each time from what tools/setup.sh found on this machine,
+    so a change of the answer takes effect at once."""
+    environ = os.environ if environ is None else environ
+    if environ.get("KESTROVA_RUN32", "").lower() == "no":
+        return False, "KESTROVA_RUN32=no is set"
+    answer = _read(os.path.join(environ.get("KESTROVA_CACHE", "/var/cache/kestrova"), "run32"))
+    if answer is None:
+        return False, "tools/setup.sh has not probed this machine"
+    answer = answer.strip()
+    if answer == "yes":
+        return True, "this machine runs 32-bit code"
+    return False, answer[3:].strip() if answer.startswith("no:") else f"the setup's answer is {answer!r}"
+
+
+# Debian's `wine` command picks the 32-bit loader whenever wine32 is installed,
+# and that loader starts a 64-bit program only through start.exe, which cannot
+# open a program whose path is longer than 260 characters. 64-bit programs and
+# Wine's own commands (reg) therefore go straight to the 64-bit loader, and only
+# a 32-bit program to `wine`.
+WINE64 = "/usr/lib/wine/wine64"
+
+
+def loader_for(program):
+    """The Wine loader for a program given as a Unix path or a Wine command."""
+    try:
+        with open(program, "rb") as f:
+            head = f.read(1024)
+        machine = struct.unpack_from("<H", head, struct.unpack_from("<I", head, 0x3C)[0] + 4)[0]
+        if machine == 0x14C:  # IMAGE_FILE_MACHINE_I386
+            return "wine"
+    except (OSError, struct.error):
+        pass
+    return WINE64 if os.path.exists(WINE64) else "wine"
 
 
 class Xvfb:
@@ -115,10 +203,16 @@ class WineEnv:
             self.xvfb = Xvfb(self.screen).__enter__()
             self.display_name = self.xvfb.name
         os.makedirs(os.path.join(BUILD, "wine"), exist_ok=True)
+        kept = None
         if self.lasting_prefix:
             self.prefix = self.lasting_prefix
-            if os.path.exists(os.path.join(self.prefix, "system.reg")):
+            if _read(os.path.join(self.prefix, ".stamp")) == _read(os.path.join(template, ".ready")):
                 return
+            # Made for another Wine installation (or before prefixes were
+            # stamped): remade from the template, keeping Kestrova's settings.
+            kept = _own_settings(_read(os.path.join(self.prefix, "user.reg")))
+            subprocess.run(["wineserver", "-k"], env=self.env(), stderr=subprocess.DEVNULL)
+            shutil.rmtree(self.prefix, ignore_errors=True)
         else:
             self.prefix = tempfile.mkdtemp(prefix="prefix-", dir=os.path.join(BUILD, "wine"))
             os.rmdir(self.prefix)
@@ -127,6 +221,12 @@ class WineEnv:
             dst = os.path.join(self.prefix, name)
             os.unlink(dst)
             shutil.copy2(os.path.join(template, name), dst)
+        if self.lasting_prefix:
+            if kept:
+                with open(os.path.join(self.prefix, "user.reg"), "a", encoding="utf-8") as f:
+                    f.write("\n" + kept)
+            os.unlink(os.path.join(self.prefix, ".ready"))
+            shutil.copy2(os.path.join(template, ".ready"), os.path.join(self.prefix, ".stamp"))
 
     def stop(self):
         if self.prefix:
@@ -146,11 +246,11 @@ class WineEnv:
         """Start a Windows program; args[0] is a Unix path to the exe."""
         kw.setdefault("stdout", subprocess.PIPE)
         kw.setdefault("stderr", subprocess.DEVNULL)
-        return subprocess.Popen(["wine"] + list(args), env=self.env(), **kw)
+        return subprocess.Popen([loader_for(args[0])] + list(args), env=self.env(), **kw)
 
     def run(self, args, timeout=120, **kw):
         kw.setdefault("capture_output", True)
-        return subprocess.run(["wine"] + list(args), env=self.env(), timeout=timeout, **kw)
+        return subprocess.run([loader_for(args[0])] + list(args), env=self.env(), timeout=timeout, **kw)
 
     def wine_path(self, unix_path):
         return "Z:" + os.path.abspath(unix_path).replace("/", "\\")
