@@ -2,7 +2,7 @@
 // decode at start-up, the first paint (which blends the picture onto the
 // button face), later paints (cached blend), and a paint after the button
 // face colour changed. Prints milliseconds; asserts nothing.
-#include "app/Banner.h"
+#include "app/BannerImageWin.h"
 
 #include <windows.h>
 

@@ -144,7 +144,7 @@ std::optional<BannerPixels> DecodeBannerPng(const std::uint8_t* data, std::size_
     return pixels;
 }
 
-FitRect FitBanner(int clientWidth, int clientHeight, int imageWidth, int imageHeight) {
+Bounds FitBanner(int clientWidth, int clientHeight, int imageWidth, int imageHeight) {
     if (clientWidth <= 0 || clientHeight <= 0 || imageWidth <= 0 || imageHeight <= 0) return {0, 0, 0, 0};
     int x = 0, y = 0, a = clientWidth, b = clientHeight;
     if (clientWidth >= imageWidth) {

@@ -6,6 +6,8 @@
 #include <optional>
 #include <vector>
 
+#include "platform/Bounds.h"
+
 // Decoded pixels: width x height, rows top-down, 4 bytes each in the order
 // blue, green, red, alpha; alpha is straight (colours are not premultiplied).
 struct BannerPixels {
@@ -23,17 +25,10 @@ constexpr std::uint64_t bannerMaxBytes = 64ull * 1024 * 1024;
 // zero or oversized dimensions) gives no picture at all.
 std::optional<BannerPixels> DecodeBannerPng(const std::uint8_t* data, std::size_t size);
 
-struct FitRect {
-    int x, y, width, height;
-    bool operator==(const FitRect& o) const {
-        return x == o.x && y == o.y && width == o.width && height == o.height;
-    }
-};
-
 // Where a picture of imageWidth x imageHeight goes in a client area of
 // clientWidth x clientHeight: centred, scaled down proportionally when it is
 // larger, never enlarged. An empty picture or area gives an empty rectangle.
-FitRect FitBanner(int clientWidth, int clientHeight, int imageWidth, int imageHeight);
+Bounds FitBanner(int clientWidth, int clientHeight, int imageWidth, int imageHeight);
 
 // One colour channel c with alpha a over the background channel k:
 // trunc(a / 255 * c + k * (1 - a / 255)), clamped to 0..255, computed exactly.

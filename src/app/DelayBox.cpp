@@ -154,12 +154,17 @@ LRESULT DelayBoxDeltaPos(HWND box, const NMUPDOWN* change) {
 
 void ApplyDelayBoxFont(HWND box, HFONT font) {
     HFONT stock = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    DelayBoxState* state = stateOf(box);
+    if (!state) {
+        // Only an attached box can delete a font when it is done with it, so a
+        // box that was never attached is left alone and the font goes now.
+        if (font && font != stock) DeleteObject(font);
+        return;
+    }
     HFONT applied = font ? font : stock;
     keepMinimumHeight(box, applied);
     SendMessageA(box, WM_SETFONT, reinterpret_cast<WPARAM>(applied), TRUE);
     SetWindowPos(box, nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
     // The previous font goes only now, once the box no longer uses it.
-    if (DelayBoxState* state = stateOf(box)) {
-        if (applied != state->font.get()) state->font.reset(applied == stock ? nullptr : applied);
-    }
+    if (applied != state->font.get()) state->font.reset(applied == stock ? nullptr : applied);
 }

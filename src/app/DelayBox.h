@@ -18,5 +18,6 @@ void DelayBoxKillFocus(HWND box);
 LRESULT DelayBoxDeltaPos(HWND box, const NMUPDOWN* change);
 // Gives the box a new font (null: the stock DEFAULT_GUI_FONT) and keeps its
 // minimum height for it. An attached box owns a non-null font from then on and
-// deletes it when the next one is applied or the box is destroyed.
+// deletes it when the next one is applied or the box is destroyed. A box that
+// was never attached is left as it is, and the font is deleted at once.
 void ApplyDelayBoxFont(HWND box, HFONT font);

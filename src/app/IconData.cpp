@@ -98,8 +98,9 @@ std::string BuildIconFile(std::string_view groupDirectory,
     PutWord(out, static_cast<uint32_t>(found.size()));
     size_t offset = headerSize + found.size() * fileEntrySize;
     for (const Found& f : found) {
-        // Width, height, colour count, reserved, planes and bit count are the same
-        // twelve leading bytes in both directory forms, bar the byte count.
+        // Width, height, colour count, reserved, planes and bit count: the eight
+        // leading bytes, the same in both directory forms. The byte count that
+        // follows is the image's actual size, not the group's claim.
         out.append(reinterpret_cast<const char*>(f.entry), 8);
         PutDword(out, static_cast<uint32_t>(f.bytes.size()));
         PutDword(out, static_cast<uint32_t>(offset));

@@ -6,8 +6,9 @@
 
 #include "app/WindowState.h"
 
-#include "app/Banner.h"
+#include "app/BannerImageWin.h"
 #include "app/DelayBox.h"
+#include "app/IconDataWin.h"
 #include "platform/Window.h"
 
 namespace window_detail {
@@ -241,6 +242,7 @@ bool CreateMainWindow() {
     if (!RegisterWindowClass(instance, MainWindowProc)) return false;
     s.eventsFlowing = false;
     s.destroyPending = false;
+    s.uiThread.store(GetCurrentThreadId());
 
     // The menu definition's only top-level item, the tray menu, is hidden, so
     // the bar holds nothing.
@@ -275,7 +277,7 @@ HWND ControlHandle(ControlId control) {
     return Control(control);
 }
 
-void RequestMainWindowDestroy() {
+void DestroyMainWindow() {
     WindowState& s = State();
     if (!s.window) return;
     s.destroyPending = true;

@@ -5,8 +5,9 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <optional>
 #include <string>
+
+#include "platform/Window.h"
 
 // The seven controls, in creation order.
 enum class ControlId { DelayBox, DelayLabel, CtrlOption, AltOption, GroupBox, Banner, AutostartBox, Count };
@@ -46,35 +47,22 @@ constexpr UINT destroyRequest = WM_APP + 0x65;  // 0x8065
 // when onCreated has returned. False when the window could not be created.
 bool CreateMainWindow();
 HWND MainWindowHandle();                // null before creation and after destruction
-// Sets the window's pending-destroy mark and posts destroyRequest; the window
-// destroys itself when the request is dispatched, once however often it is asked.
-void RequestMainWindowDestroy();
+// Queues the destruction of the main window and returns at once: sets the
+// window's pending-destroy mark and posts destroyRequest; the window destroys
+// itself when the request is dispatched, once however often it is asked.
+void DestroyMainWindow();
 HWND ControlHandle(ControlId control);
 void SetMainWindowVisible(bool visible);
 bool IsMainWindowVisible();
 void ShowMessageBox(const char* text, const char* caption);
 
-// An icon from the bytes of an icon file: the 32 x 32 image when large, else the
-// 16 x 16 one; null on failure. The caller owns the icon.
-HICON MakeIconFromData(const unsigned char* data, size_t size, bool large);
-// The bytes of the application icon file, rebuilt from the icon group resource.
-std::string ApplicationIconData();
-
-struct Bounds {
-    int left, top, width, height;
-    bool operator==(const Bounds& o) const {
-        return left == o.left && top == o.top && width == o.width && height == o.height;
-    }
-};
-Bounds GetBounds(HWND w);
-void SetBounds(HWND w, std::optional<int> left, std::optional<int> top,
-               std::optional<int> width, std::optional<int> height);
+// The property operations that know this window; GetBounds, SetBounds,
+// GetControlText, IsChecked and SetChecked are generic (platform/Window.h).
 int GetFontPointSize(HWND w);
 void SetFontPointSize(HWND w, int size);
-std::string GetControlText(HWND w);
+// Replaces the text and raises the text-changed event once, even where the
+// text is unchanged.
 void SetControlText(HWND w, const char* text);
-bool IsChecked(HWND w);
-void SetChecked(HWND w, bool value);
 
 // Keyboard navigation; true means the message was consumed.
 bool PreTranslateWindowMessage(MSG* msg);

@@ -76,6 +76,10 @@ bool IsOurs(HWND w) {
 
 bool PreTranslateWindowMessage(MSG* msg) {
     if (!msg) return false;
+    // Workers pump their own queues through this too. Nothing of theirs is the
+    // window's, and the window's state below belongs to the UI thread: answer
+    // before reading any of it.
+    if (GetCurrentThreadId() != State().uiThread.load()) return false;
     if (msg->message >= firstKeyboardMessage && msg->message <= lastKeyboardMessage && msg->hwnd && !IsWindowEnabled(msg->hwnd))
         return false;
     if (msg->message != WM_KEYDOWN || !IsOurs(msg->hwnd)) return false;

@@ -1,5 +1,5 @@
-// The property operations on the main window and its controls: bounds, font
-// size, text and check state.
+// The property operations that know the main window and its controls: font
+// size and text.
 #include <map>
 #include <vector>
 
@@ -57,23 +57,6 @@ void ReleaseStoredFonts() { StoredFonts().clear(); }
 
 }  // namespace window_detail
 
-Bounds GetBounds(HWND w) {
-    const RECT r = WindowRectInParent(w);
-    return {r.left, r.top, r.right - r.left, r.bottom - r.top};
-}
-
-void SetBounds(HWND w, std::optional<int> left, std::optional<int> top, std::optional<int> width,
-               std::optional<int> height) {
-    const Bounds current = GetBounds(w);
-    Bounds wanted = current;
-    if (left) wanted.left = *left;
-    if (top) wanted.top = *top;
-    if (width && *width != -1) wanted.width = *width;
-    if (height && *height != -1) wanted.height = *height;
-    if (wanted == current) return;
-    MoveWindow(w, wanted.left, wanted.top, wanted.width, wanted.height, TRUE);
-}
-
 int GetFontPointSize(HWND w) {
     const LOGFONTA font = CurrentLogFont(w);
     return FontPointsFromHeight(font.lfHeight, ScreenPixelsPerInchY());
@@ -101,18 +84,10 @@ void SetFontPointSize(HWND w, int size) {
     stored.font = std::move(font);
 }
 
-std::string GetControlText(HWND w) { return WindowText(w); }
-
 void SetControlText(HWND w, const char* text) {
     WindowState& s = State();
     ++s.textChangeSuppressed;
     SetWindowTextA(w, text ? text : "");
     --s.textChangeSuppressed;
     RaiseTextChanged(w);
-}
-
-bool IsChecked(HWND w) { return SendMessageA(w, BM_GETCHECK, 0, 0) == BST_CHECKED; }
-
-void SetChecked(HWND w, bool value) {
-    SendMessageA(w, BM_SETCHECK, value ? BST_CHECKED : BST_UNCHECKED, 0);
 }

@@ -1,21 +1,29 @@
 #include "app/Startup.h"
 
 #include "app/CommandLine.h"
+#include "app/IconDataWin.h"
 #include "app/MainWindow.h"
+#include "app/MainWindowOps.h"
 #include "app/TrayIcon.h"
 #include "keymap/KeyRemap.h"
-#include "scaling/ScaleLayout.h"
-#include "settings/Settings.h"
+#include "scaling/LayoutScalerWin.h"
+#include "settings/SettingsLogicWin.h"
 
 #include <ole2.h>
 
 #include <cfenv>
 
-HANDLE runningEvent = INVALID_HANDLE_VALUE;
-std::vector<std::string> commandLineArgs;
-bool loopEntered = false;
-
 namespace {
+
+// INVALID_HANDLE_VALUE (-1) while this instance has not created the instance
+// event, and for good in a second instance; otherwise what CreateEventA gave,
+// NULL included. Never closed: the event marks, by existing, that we run.
+HANDLE runningEvent = INVALID_HANDLE_VALUE;
+// The arguments after the program name; only their count is used.
+std::vector<std::string> commandLineArgs;
+// Set just before the main loop; from then on the end of the main window ends
+// the process.
+bool loopEntered = false;
 
 const char instanceEventName[] = "KestrovaRunning";
 const char programCaption[] = "Kestrova";
@@ -73,6 +81,8 @@ int RunProgram() {
 
     SetMainWindowEvents(programEvents());
     SetPreTranslate(preTranslate);
+    SetSettingsControls(&MainWindowSettingsControls());
+    SetLayoutWindow(&MainWindowLayoutOps());
 
     int exitCode = 0;
     if (!CreateMainWindow()) {
@@ -102,7 +112,9 @@ void onCreated() {
     if (commandLineArgs.empty()) SetMainWindowVisible(true);
     AddTrayIcon(ApplicationIconData(), programCaption);
     DelayWithEvents(hookDelayMs);
-    // Installs nothing when the shutdown steps ran during the wait.
+    // A quit chosen during the wait (or the end of the session) has run the
+    // shutdown steps already: the key remapping then installs nothing, since
+    // nothing would remove a hook installed now.
     InstallKeyboardHook(MainWindowHandle());
 }
 
@@ -112,8 +124,6 @@ bool ClaimSingleInstance() {
     runningEvent = CreateEventA(nullptr, FALSE, FALSE, instanceEventName);
     return false;
 }
-
-void DestroyMainWindow() { RequestMainWindowDestroy(); }
 
 void onWillBeDestroyed() { runShutdownSteps(); }
 

@@ -3,18 +3,6 @@
 // and the shutdown steps. Everything here runs on the UI thread.
 #include <windows.h>
 
-#include <string>
-#include <vector>
-
-// INVALID_HANDLE_VALUE (-1) while this instance has not created the instance
-// event, and for good in a second instance; otherwise what CreateEventA gave,
-// NULL included. Never closed: the event marks, by existing, that we run.
-extern HANDLE runningEvent;
-// The arguments after the program name; only their count is used.
-extern std::vector<std::string> commandLineArgs;
-// Set just before the main loop; from then on the end of the main window ends
-// the process.
-extern bool loopEntered;
 
 // The process's main routine: 0 on every normal path, 1 when the main window
 // could not be created.
@@ -24,8 +12,6 @@ void onCreated();
 // True when another instance runs; false when this one claimed the instance
 // event, or tried to.
 bool ClaimSingleInstance();
-// Queues the destruction of the main window and returns at once.
-void DestroyMainWindow();
 // The shutdown steps: hook removed, delay saved, tray icon removed. They run
 // at most once, whether the window is destroyed or the session ends first.
 void onWillBeDestroyed();

@@ -1,7 +1,7 @@
 #include "app/TrayIcon.h"
 
+#include "app/IconDataWin.h"
 #include "app/MainWindow.h"
-#include "app/Startup.h"
 #include "platform/UniqueHandle.h"
 
 #include <algorithm>

@@ -4,7 +4,7 @@
 
 #include "app/WindowState.h"
 
-#include "app/Banner.h"
+#include "app/BannerImageWin.h"
 #include "app/DelayBox.h"
 #include "platform/Window.h"
 

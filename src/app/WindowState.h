@@ -1,6 +1,8 @@
 #pragma once
 // What the window's source files share: the one main window's state. Private to
 // the window; other areas use MainWindow.h.
+#include <atomic>
+
 #include "app/MainWindow.h"
 #include "platform/UniqueHandle.h"
 
@@ -12,6 +14,9 @@ constexpr int firstControlIdentifier = 1000;
 
 struct WindowState {
     HWND window = nullptr;
+    // The thread that created the window, stored before any worker starts. The
+    // pre-translation reads it on whichever thread pumps, so it is atomic.
+    std::atomic<DWORD> uiThread{0};
     HWND controls[controlCount] = {};
     MainWindowEvents events;
     // Control events are held back until onCreated is raised.

@@ -15,13 +15,13 @@ void HookWatchdog::Start(HookOps& ops) {
     phase_ = Phase::Running;
     Reinstall(ops);
     // Watched even when the install failed: the first check puts a hook in.
-    ops.Watch();
+    ops.watch();
 }
 
 void HookWatchdog::OnRawInput(HookOps& ops, uint32_t time) {
     if (phase_ != Phase::Running || checkPending_) return;
     inputTime_ = time;
-    checkPending_ = ops.ArmCheck();
+    checkPending_ = ops.armCheck();
 }
 
 void HookWatchdog::OnCheckDue(HookOps& ops) {
@@ -38,9 +38,9 @@ void HookWatchdog::Shutdown(HookOps& ops) {
     const bool wasRunning = phase_ == Phase::Running;
     phase_ = Phase::ShutDown;
     if (!wasRunning) return;
-    if (hooked_) ops.Remove();
+    if (hooked_) ops.remove();
     hooked_ = false;
-    ops.Unwatch();
+    ops.unwatch();
     if (checkPending_) Disarm(ops);
 }
 
@@ -48,15 +48,15 @@ void HookWatchdog::Reinstall(HookOps& ops) {
     // A pending check is about input from before the new hook, which the new
     // hook cannot have seen.
     if (checkPending_) Disarm(ops);
-    if (hooked_) ops.Remove();
+    if (hooked_) ops.remove();
     mark_ = HookMark{};
-    hooked_ = ops.Install();
-    ops.ClearDetector();
+    hooked_ = ops.install();
+    ops.clearDetector();
 }
 
 void HookWatchdog::Disarm(HookOps& ops) {
     checkPending_ = false;
-    ops.DisarmCheck();
+    ops.disarmCheck();
 }
 
 }  // namespace keymap

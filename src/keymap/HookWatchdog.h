@@ -29,13 +29,13 @@ bool HookMissedInput(HookMark mark, uint32_t inputTime);
 // tests record.
 struct HookOps {
     virtual ~HookOps() = default;
-    virtual bool Install() = 0;        // a new low-level hook; false when none could be installed
-    virtual void Remove() = 0;         // the current hook; a failure is expected and ignored
-    virtual void ClearDetector() = 0;  // the tap detector back to its start state
-    virtual void Watch() = 0;          // raw keyboard input and session notifications to the window
-    virtual void Unwatch() = 0;
-    virtual bool ArmCheck() = 0;       // the one-shot check, about a second from now; false on failure
-    virtual void DisarmCheck() = 0;
+    virtual bool install() = 0;        // a new low-level hook; false when none could be installed
+    virtual void remove() = 0;         // the current hook; a failure is expected and ignored
+    virtual void clearDetector() = 0;  // the tap detector back to its start state
+    virtual void watch() = 0;          // raw keyboard input and session notifications to the window
+    virtual void unwatch() = 0;
+    virtual bool armCheck() = 0;       // the one-shot check, about a second from now; false on failure
+    virtual void disarmCheck() = 0;
 };
 
 class HookWatchdog {

@@ -24,31 +24,31 @@ VOID CALLBACK OnCheckTimer(HWND, UINT, UINT_PTR, DWORD) { hookWatchdog.OnCheckDu
 
 }  // namespace
 
-bool Win32HookOps::Install() {
+bool Win32HookOps::install() {
     hookHandle = SetWindowsHookExA(WH_KEYBOARD_LL, procedure_, GetModuleHandleA(nullptr), 0);
     return hookHandle != nullptr;
 }
 
-void Win32HookOps::Remove() {
+void Win32HookOps::remove() {
     // Fails when the system has dropped the hook already, which is why it goes.
     UnhookWindowsHookEx(hookHandle);
     hookHandle = nullptr;
 }
 
-void Win32HookOps::ClearDetector() { tapDetector.Clear(); }
+void Win32HookOps::clearDetector() { tapDetector.Clear(); }
 
-void Win32HookOps::Watch() { WatchKeyboardInput(watchWindow); }
+void Win32HookOps::watch() { WatchKeyboardInput(watchWindow); }
 
-void Win32HookOps::Unwatch() { UnwatchKeyboardInput(watchWindow); }
+void Win32HookOps::unwatch() { UnwatchKeyboardInput(watchWindow); }
 
-bool Win32HookOps::ArmCheck() {
+bool Win32HookOps::armCheck() {
     // One-shot: the watchdog disarms it when it fires. Without a window the
     // system picks the identifier.
     checkTimer = SetTimer(watchWindow, checkTimerId, checkDelayMs, &OnCheckTimer);
     return checkTimer != 0;
 }
 
-void Win32HookOps::DisarmCheck() {
+void Win32HookOps::disarmCheck() {
     KillTimer(watchWindow, checkTimer);
     checkTimer = 0;
 }

@@ -26,13 +26,13 @@ LRESULT CALLBACK KeyboardHookProc(int nCode, WPARAM wParam, LPARAM lParam);
 class Win32HookOps : public keymap::HookOps {
 public:
     explicit Win32HookOps(HOOKPROC procedure = &KeyboardHookProc) : procedure_(procedure) {}
-    bool Install() override;
-    void Remove() override;
-    void ClearDetector() override;
-    void Watch() override;
-    void Unwatch() override;
-    bool ArmCheck() override;
-    void DisarmCheck() override;
+    bool install() override;
+    void remove() override;
+    void clearDetector() override;
+    void watch() override;
+    void unwatch() override;
+    bool armCheck() override;
+    void disarmCheck() override;
 
 private:
     HOOKPROC procedure_;

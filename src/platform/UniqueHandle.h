@@ -66,3 +66,17 @@ private:
     HDC dc_;
     HGDIOBJ old_;
 };
+
+// SaveDC/RestoreDC as one scope: a DC lent by the caller (WM_PRINTCLIENT) goes
+// back with its settings as they were.
+class ScopedSaveDC {
+public:
+    explicit ScopedSaveDC(HDC dc) : dc_(dc), saved_(SaveDC(dc)) {}
+    ~ScopedSaveDC() { if (saved_) RestoreDC(dc_, saved_); }
+    ScopedSaveDC(const ScopedSaveDC&) = delete;
+    ScopedSaveDC& operator=(const ScopedSaveDC&) = delete;
+
+private:
+    HDC dc_;
+    int saved_;
+};

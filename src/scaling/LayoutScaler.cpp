@@ -9,15 +9,15 @@ constexpr LayoutTarget scaledControls[] = {
     LayoutTarget::GroupBox, LayoutTarget::AltOption,    LayoutTarget::CtrlOption,
 };
 
-void ScaleWindowSize(LayoutOperations& ops, float factor) {
-    const LayoutBounds b = ops.getBounds(LayoutTarget::MainWindow);
+void ScaleWindowSize(LayoutOps& ops, float factor) {
+    const Bounds b = ops.getBounds(LayoutTarget::MainWindow);
     ops.setBounds(LayoutTarget::MainWindow, std::nullopt, std::nullopt, ScaleValue(b.width, factor),
                   ScaleValue(b.height, factor));
 }
 
 // Centred by the size the system actually left the window, which may differ
 // from the size asked for (a 0 × 0 request, for instance).
-void CentreWindow(LayoutOperations& ops) {
+void CentreWindow(LayoutOps& ops) {
     const int32_t screenWidth = ops.screenWidth();
     const int32_t width = ops.getBounds(LayoutTarget::MainWindow).width;
     const int32_t screenHeight = ops.screenHeight();
@@ -26,8 +26,8 @@ void CentreWindow(LayoutOperations& ops) {
                   std::nullopt, std::nullopt);
 }
 
-void ScaleControl(LayoutOperations& ops, LayoutTarget control, float factor) {
-    const LayoutBounds b = ops.getBounds(control);
+void ScaleControl(LayoutOps& ops, LayoutTarget control, float factor) {
+    const Bounds b = ops.getBounds(control);
     ops.setBounds(control, ScaleValue(b.left, factor), ScaleValue(b.top, factor), ScaleValue(b.width, factor),
                   ScaleValue(b.height, factor));
     // The banner is a picture: it has no text to size.
@@ -37,7 +37,7 @@ void ScaleControl(LayoutOperations& ops, LayoutTarget control, float factor) {
 
 }  // namespace
 
-void ScaleLayoutWith(LayoutOperations& ops) {
+void ScaleLayoutWith(LayoutOps& ops) {
     const float factor = ComputeDpiFactor(ops.appliedDpi());
     if (IsUnitDpiFactor(factor)) return;
     ScaleWindowSize(ops, factor);

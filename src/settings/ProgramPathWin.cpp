@@ -1,7 +1,7 @@
 #include <windows.h>
 
 #include "settings/ProgramPath.h"
-#include "settings/Settings.h"
+#include "settings/SettingsLogicWin.h"
 
 namespace {
 ProgramPath programPath;

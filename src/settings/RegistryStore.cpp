@@ -1,7 +1,7 @@
 #include "settings/RegistryStore.h"
 
 #include "settings/RegistryOps.h"
-#include "settings/Win32Registry.h"
+#include "settings/RegistryCallsWin.h"
 
 int32_t ReadRegNumber(const char* path, int32_t defaultValue) {
     return ReadRegNumber(SystemRegistry(), path, defaultValue);

@@ -30,6 +30,11 @@ class ShippedExe(unittest.TestCase):
         cls.resources = cls.image.resources()
         print("\n%s: %d bytes (%.1f KiB)" % (EXE, len(cls.data), len(cls.data) / 1024.0), file=sys.stderr)
 
+    def test_stays_under_512_kib(self):
+        # The lean runtime and the size flags keep the file near 506 KiB; the
+        # full libstdc++ runtime would bring it past 900 KiB.
+        self.assertLess(len(self.data), 524288, "the shipped file grew past 512 KiB")
+
     def test_is_32bit_x86_gui_program(self):
         self.assertEqual(exe_checks.check_headers(self.image), [])
 

@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::uint8_t* out = new std::uint8_t[expected];
         BlendBanner(*picture, 240, 240, 240, out);
         delete[] out;
-        const FitRect fit = FitBanner(400, 80, picture->width, picture->height);
+        const Bounds fit = FitBanner(400, 80, picture->width, picture->height);
         if (fit.width < 0 || fit.height < 0 || fit.width > 400 || fit.height > 80) std::abort();
     }
     return 0;

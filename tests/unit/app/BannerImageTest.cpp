@@ -13,8 +13,8 @@ using pngtest::Image;
 
 namespace {
 
-std::string describe(const FitRect& r) {
-    return std::to_string(r.x) + "," + std::to_string(r.y) + " " + std::to_string(r.width) + "x" +
+std::string describe(const Bounds& r) {
+    return std::to_string(r.left) + "," + std::to_string(r.top) + " " + std::to_string(r.width) + "x" +
            std::to_string(r.height);
 }
 
@@ -22,7 +22,7 @@ TEST(BannerFit, PlacesPictureCentredAndNeverEnlarged) {
     struct Case {
         const char* what;
         int cw, ch, iw, ih;
-        FitRect expected;
+        Bounds expected;
     };
     const std::vector<Case> cases = {
         {"the banner in its 400 x 80 box at 96 DPI", 400, 80, 2148, 971, {112, 0, 176, 80}},
@@ -40,7 +40,7 @@ TEST(BannerFit, PlacesPictureCentredAndNeverEnlarged) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const FitRect got = FitBanner(c.cw, c.ch, c.iw, c.ih);
+        const Bounds got = FitBanner(c.cw, c.ch, c.iw, c.ih);
         EXPECT_EQ(got, c.expected) << describe(got);
     }
 }

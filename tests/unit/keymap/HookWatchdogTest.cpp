@@ -42,21 +42,21 @@ TEST(HookWatchdog, HookMissedInput_ComparesTickCountsAcrossTheWrap) {
 // Records what the watchdog does; an install or an arming can be told to fail.
 class RecordingOps : public HookOps {
 public:
-    bool Install() override {
+    bool install() override {
         const bool ok = failInstalls.empty() || !failInstalls.front();
         if (!failInstalls.empty()) failInstalls.pop_front();
         calls.push_back(ok ? "install" : "install failed");
         return ok;
     }
-    void Remove() override { calls.push_back("remove"); }
-    void ClearDetector() override { calls.push_back("clear"); }
-    void Watch() override { calls.push_back("watch"); }
-    void Unwatch() override { calls.push_back("unwatch"); }
-    bool ArmCheck() override {
+    void remove() override { calls.push_back("remove"); }
+    void clearDetector() override { calls.push_back("clear"); }
+    void watch() override { calls.push_back("watch"); }
+    void unwatch() override { calls.push_back("unwatch"); }
+    bool armCheck() override {
         calls.push_back(armFails ? "arm failed" : "arm");
         return !armFails;
     }
-    void DisarmCheck() override { calls.push_back("disarm"); }
+    void disarmCheck() override { calls.push_back("disarm"); }
 
     std::vector<std::string> calls;
     std::deque<bool> failInstalls;  // one entry per coming install: true fails it

@@ -21,6 +21,8 @@ TEST(DpiFactor, CommonDesktopSettings_RoundToTwoPlacesHeldAsFloat) {
     const std::vector<Case> cases = {
         {96, 1.0f},  {95, 0.99f},  {97, 1.01f},
         {108, 1.13f},  // 1.125 is a tie and goes up
+        // 1.15f and 1.3f are binary32 values (1.14999997615814208984375 and
+        // 1.2999999523162841796875), not the decimals: the products use them.
         {110, 1.15f}, {120, 1.25f}, {125, 1.3f},
         {132, 1.38f},  // 1.375 is a tie and goes up
         {144, 1.5f},  {192, 2.0f},  {0, 0.0f},
@@ -31,12 +33,6 @@ TEST(DpiFactor, CommonDesktopSettings_RoundToTwoPlacesHeldAsFloat) {
         SCOPED_TRACE("dpi " + std::to_string(c.dpi));
         EXPECT_EQ(ComputeDpiFactor(c.dpi), c.factor);
     }
-}
-
-TEST(DpiFactor, InexactFactors_AreTheBinary32ValueNotTheDecimal) {
-    // The products downstream depend on these exact values.
-    EXPECT_EQ(static_cast<double>(ComputeDpiFactor(110)), 1.14999997615814208984375);
-    EXPECT_EQ(static_cast<double>(ComputeDpiFactor(125)), 1.2999999523162841796875);
 }
 
 TEST(DpiFactor, ExtremeDpiValues_GiveFiniteFactors) {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-std::ostream& operator<<(std::ostream& os, const LayoutBounds& b) {
+std::ostream& operator<<(std::ostream& os, const Bounds& b) {
     return os << b.left << "," << b.top << " " << b.width << "x" << b.height;
 }
 
@@ -35,11 +35,11 @@ std::string Opt(std::optional<int32_t> v) { return v ? std::to_string(*v) : "-";
 // A window and its controls held as plain rectangles and font sizes. Records
 // every call; can be told that moving a target fails, and can stand in for a
 // system that refuses a window size below a minimum.
-class FakeLayout : public LayoutOperations {
+class FakeLayout : public LayoutOps {
 public:
     int32_t dpi = 96;
     int32_t screenW = 1920, screenH = 1080;
-    std::map<LayoutTarget, LayoutBounds> bounds = {
+    std::map<LayoutTarget, Bounds> bounds = {
         {LayoutTarget::MainWindow, {770, 390, 380, 300}},
         {LayoutTarget::Banner, {0, 10, 400, 80}},
         {LayoutTarget::AutostartBox, {125, 180, 130, 24}},
@@ -66,7 +66,7 @@ public:
         log.push_back("screen height");
         return screenH;
     }
-    LayoutBounds getBounds(LayoutTarget t) override {
+    Bounds getBounds(LayoutTarget t) override {
         log.push_back(std::string("get ") + Name(t));
         return bounds.at(t);
     }
@@ -74,7 +74,7 @@ public:
                    std::optional<int32_t> h) override {
         log.push_back(std::string("set ") + Name(t) + " " + Opt(l) + " " + Opt(tp) + " " + Opt(w) + " " + Opt(h));
         if (failingMoves.count(t)) return;
-        LayoutBounds& b = bounds.at(t);
+        Bounds& b = bounds.at(t);
         b = {l.value_or(b.left), tp.value_or(b.top), w.value_or(b.width), h.value_or(b.height)};
         if (t == LayoutTarget::MainWindow) {
             b.width = std::max(b.width, minWindowWidth);
@@ -142,7 +142,7 @@ TEST(ScaleLayout_At120Dpi, ReadsAndWritesInOrder_EachControlFinishedBeforeTheNex
 TEST(ScaleLayout_Window, ScaledThenCentredOnTheFullScreen) {
     struct Case {
         int32_t dpi, screenW, screenH;
-        LayoutBounds before, after;
+        Bounds before, after;
     };
     const std::vector<Case> cases = {
         {120, 1920, 1080, {770, 390, 380, 300}, {722, 352, 475, 375}},
@@ -170,7 +170,7 @@ TEST(ScaleLayout_Controls, TheDesignedLayoutAt120Dpi_LandsOnTheScaledRectangles)
     FakeLayout fake;
     fake.dpi = 120;
     ScaleLayoutWith(fake);
-    const std::map<LayoutTarget, LayoutBounds> expected = {
+    const std::map<LayoutTarget, Bounds> expected = {
         {LayoutTarget::Banner, {0, 12, 500, 100}},       {LayoutTarget::AutostartBox, {156, 225, 162, 30}},
         {LayoutTarget::DelayLabel, {128, 275, 125, 30}}, {LayoutTarget::DelayBox, {271, 275, 60, 26}},
         {LayoutTarget::GroupBox, {87, 115, 300, 90}},    {LayoutTarget::AltOption, {20, 40, 87, 30}},
@@ -224,10 +224,10 @@ TEST(ScaleLayout_ZeroDpi, EverythingBecomesZero_AndTheWindowIsCentredByTheSizeIt
     fake.minWindowWidth = 120;  // the system keeps a caption-sized window
     fake.minWindowHeight = 38;
     ScaleLayoutWith(fake);
-    EXPECT_EQ(fake.bounds.at(LayoutTarget::MainWindow), (LayoutBounds{900, 521, 120, 38}));
+    EXPECT_EQ(fake.bounds.at(LayoutTarget::MainWindow), (Bounds{900, 521, 120, 38}));
     for (LayoutTarget t : controls) {
         SCOPED_TRACE(Name(t));
-        EXPECT_EQ(fake.bounds.at(t), (LayoutBounds{0, 0, 0, 0}));
+        EXPECT_EQ(fake.bounds.at(t), (Bounds{0, 0, 0, 0}));
         if (t != LayoutTarget::Banner) {
             EXPECT_EQ(fake.points.at(t), 0);
         }
@@ -238,7 +238,7 @@ TEST(ScaleLayout_NegativeDpi, ScalesTheSameWayWithNegativeResults) {
     FakeLayout fake;
     fake.dpi = -120;
     ScaleLayoutWith(fake);
-    EXPECT_EQ(fake.bounds.at(LayoutTarget::DelayBox), (LayoutBounds{-271, -275, -60, -26}));
+    EXPECT_EQ(fake.bounds.at(LayoutTarget::DelayBox), (Bounds{-271, -275, -60, -26}));
     EXPECT_EQ(fake.points.at(LayoutTarget::DelayBox), -10);
 }
 
@@ -253,7 +253,7 @@ TEST(ScaleLayout_FailedMove, LeavesThatTargetAndScalesTheRest) {
         FakeLayout fake;
         fake.dpi = 120;
         fake.failingMoves = {failing};
-        const LayoutBounds unmoved = fake.bounds.at(failing);
+        const Bounds unmoved = fake.bounds.at(failing);
         ScaleLayoutWith(fake);
 
         EXPECT_EQ(fake.bounds.at(failing), unmoved);

@@ -4,6 +4,7 @@
 #include <set>
 
 #include "WindowFixture.h"
+#include "app/IconDataWin.h"
 #include "platform/UniqueHandle.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "app/Banner.h"
+#include "app/BannerImageWin.h"
 #include "app/BannerImage.h"
 
 #include "PngBuilder.h"

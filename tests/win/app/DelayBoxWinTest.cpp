@@ -329,4 +329,16 @@ TEST_F(DelayBoxTest, DelayBox_Destroyed_DeletesItsFont) {
     EXPECT_EQ(GetObjectType(font), 0u);
 }
 
+TEST_F(DelayBoxTest, DelayBox_NeverAttached_KeepsItsFontAndTheOneHandedOverIsDeleted) {
+    const HWND plain = CreateWindowExA(0, "EDIT", "", WS_CHILD, 0, 0, 60, 21, window, nullptr,
+                                       GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(plain, nullptr);
+    const auto before = SendMessageA(plain, WM_GETFONT, 0, 0);
+    HFONT font = fontOfHeight(30);
+    ApplyDelayBoxFont(plain, font);
+    EXPECT_EQ(SendMessageA(plain, WM_GETFONT, 0, 0), before);
+    EXPECT_EQ(GetObjectType(font), 0u) << "nothing would ever delete the font";
+    DestroyWindow(plain);
+}
+
 }  // namespace

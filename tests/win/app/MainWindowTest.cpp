@@ -240,8 +240,8 @@ TEST_F(MainWindowTest, DestroyRequest_WithoutTheMarkIsIgnored_RepeatedOnesDestro
     ASSERT_TRUE(IsWindow(window));
 
     const HMENU bar = GetMenu(window);
-    RequestMainWindowDestroy();
-    RequestMainWindowDestroy();
+    DestroyMainWindow();
+    DestroyMainWindow();
     EXPECT_TRUE(IsWindow(window)) << "the request is only queued";
     Pump();
     EXPECT_FALSE(IsWindow(window));

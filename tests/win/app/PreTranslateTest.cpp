@@ -117,3 +117,47 @@ TEST_F(PreTranslateTest, KeysForOtherWindows_AreLeftAlone) {
 }
 
 }  // namespace
+
+namespace {
+
+struct OffThread {
+    HWND target;
+    bool consumed = true;
+};
+
+DWORD WINAPI PreTranslateOnWorker(LPVOID parameter) {
+    auto* run = static_cast<OffThread*>(parameter);
+    // The message a worker's pumped wait would offer: taken from this thread's
+    // own queue, aimed at one of the window's controls.
+    MSG msg{};
+    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);  // makes the queue
+    PostThreadMessageA(GetCurrentThreadId(), WM_KEYDOWN, VK_TAB, 0);
+    if (GetMessageA(&msg, nullptr, 0, 0) <= 0 || msg.message != WM_KEYDOWN) return 1;
+    msg.hwnd = run->target;
+    run->consumed = PreTranslateWindowMessage(&msg);
+    return 0;
+}
+
+TEST_F(PreTranslateTest, OffTheUiThread_AKeyIsNotTheWindowsAndNothingMoves) {
+    const HWND box = Ctl(ControlId::DelayBox);
+    SetFocus(box);
+    ASSERT_EQ(GetFocus(), box);
+    OffThread run{box};
+    const HANDLE worker = CreateThread(nullptr, 0, PreTranslateOnWorker, &run, 0, nullptr);
+    ASSERT_NE(worker, nullptr);
+    // Messages the worker sends to the window are answered while waiting.
+    const DWORD deadline = GetTickCount() + 30000;
+    while (MsgWaitForMultipleObjects(1, &worker, FALSE, 1000, QS_ALLINPUT) != WAIT_OBJECT_0 &&
+           static_cast<LONG>(deadline - GetTickCount()) > 0)
+        Pump();
+    ASSERT_EQ(WaitForSingleObject(worker, 0), WAIT_OBJECT_0);
+    DWORD result = 1;
+    GetExitCodeThread(worker, &result);
+    CloseHandle(worker);
+    ASSERT_EQ(result, 0u) << "the worker did not get its posted key";
+    EXPECT_FALSE(run.consumed);
+    Pump();
+    EXPECT_EQ(GetFocus(), box);
+}
+
+}  // namespace

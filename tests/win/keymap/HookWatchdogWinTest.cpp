@@ -40,17 +40,17 @@ LRESULT CALLBACK CountingHookProc(int nCode, WPARAM wParam, LPARAM lParam) {
 class RecordingHookOps : public Win32HookOps {
 public:
     RecordingHookOps() : Win32HookOps(&CountingHookProc) {}
-    bool Install() override {
+    bool install() override {
         ++installs;
-        return Win32HookOps::Install();
+        return Win32HookOps::install();
     }
-    void Remove() override {
+    void remove() override {
         ++removals;
-        Win32HookOps::Remove();
+        Win32HookOps::remove();
     }
-    bool ArmCheck() override {
+    bool armCheck() override {
         ++checks;
-        return Win32HookOps::ArmCheck();
+        return Win32HookOps::armCheck();
     }
     int installs = 0, removals = 0, checks = 0;
 };

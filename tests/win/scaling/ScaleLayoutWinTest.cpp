@@ -10,8 +10,9 @@
 #include <vector>
 
 #include "app/MainWindow.h"
+#include "app/MainWindowOps.h"
 #include "scaling/DpiMath.h"
-#include "scaling/ScaleLayout.h"
+#include "scaling/LayoutScalerWin.h"
 #include "settings/RegistryStore.h"
 
 std::ostream& operator<<(std::ostream& os, const Bounds& b) {
@@ -99,6 +100,7 @@ class ScaleLayoutOnTheWindow : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         SetMainWindowEvents(MainWindowEvents{});
+        SetLayoutWindow(&MainWindowLayoutOps());
         ASSERT_TRUE(CreateMainWindow());
     }
 

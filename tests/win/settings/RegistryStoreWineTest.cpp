@@ -9,8 +9,8 @@
 
 #include "RegistryStoreCases.h"
 #include "settings/RegistryStore.h"
-#include "settings/Settings.h"
-#include "settings/Win32Registry.h"
+#include "settings/SettingsLogicWin.h"
+#include "settings/RegistryCallsWin.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "settings/Win32Registry.h"
+#include "settings/RegistryCallsWin.h"
 
 #include <windows.h>
 

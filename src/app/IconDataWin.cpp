@@ -1,21 +1,14 @@
 // Icons from the bytes of an icon file, and the application icon's bytes rebuilt
 // from the program's icon-group resource.
+#include "app/IconDataWin.h"
+
 #include "app/IconData.h"
-#include "app/MainWindow.h"
+#include "platform/Window.h"
 
 namespace {
 
 const char applicationIconName[] = "DEFAULT_ICON";
 constexpr DWORD iconFormatVersion = 0x00030000;
-
-std::string_view ResourceBytes(HMODULE module, LPCSTR name, LPCSTR type) {
-    const HRSRC found = FindResourceA(module, name, type);
-    if (!found) return {};
-    const HGLOBAL loaded = LoadResource(module, found);
-    const void* bytes = loaded ? LockResource(loaded) : nullptr;
-    if (!bytes) return {};
-    return {static_cast<const char*>(bytes), SizeofResource(module, found)};
-}
 
 }  // namespace
 

@@ -1,4 +1,4 @@
-#include "keymap/Win32MessagePump.h"
+#include "keymap/PumpedWaitWin.h"
 
 #include "keymap/KeyRemap.h"
 

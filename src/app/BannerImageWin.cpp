@@ -1,4 +1,4 @@
-#include "app/Banner.h"
+#include "app/BannerImageWin.h"
 
 #include "app/BannerImage.h"
 #include "platform/UniqueHandle.h"
@@ -56,19 +56,6 @@ int stretchMode() {
     return COLORONCOLOR;
 }
 
-// The caller's DC settings come back as they were (WM_PRINTCLIENT lends one).
-class ScopedSaveDC {
-public:
-    explicit ScopedSaveDC(HDC dc) : dc_(dc), saved_(SaveDC(dc)) {}
-    ~ScopedSaveDC() { if (saved_) RestoreDC(dc_, saved_); }
-    ScopedSaveDC(const ScopedSaveDC&) = delete;
-    ScopedSaveDC& operator=(const ScopedSaveDC&) = delete;
-
-private:
-    HDC dc_;
-    int saved_;
-};
-
 void paint(HWND window, HDC dc) {
     ScopedSaveDC saved(dc);
     RECT client{};
@@ -78,7 +65,7 @@ void paint(HWND window, HDC dc) {
     const BannerState& state = banner();
     if (!state.picture) return;
     const int iw = state.picture->width, ih = state.picture->height;
-    const FitRect fit = FitBanner(client.right, client.bottom, iw, ih);
+    const Bounds fit = FitBanner(client.right, client.bottom, iw, ih);
     if (fit.width <= 0 || fit.height <= 0) return;
     HBITMAP bitmap = blendedBitmap(GetSysColor(COLOR_BTNFACE));
     if (!bitmap) return;
@@ -90,7 +77,7 @@ void paint(HWND window, HDC dc) {
     SetStretchBltMode(dc, mode);
     // HALFTONE needs the brush origin set again after the mode changes.
     if (mode == HALFTONE) SetBrushOrgEx(dc, 0, 0, nullptr);
-    StretchBlt(dc, fit.x, fit.y, fit.width, fit.height, source.get(), 0, 0, iw, ih, SRCCOPY);
+    StretchBlt(dc, fit.left, fit.top, fit.width, fit.height, source.get(), 0, 0, iw, ih, SRCCOPY);
 }
 
 void onPaint(HWND window) {
@@ -130,10 +117,7 @@ bool LoadBannerPictureFrom(const unsigned char* png, std::size_t size) {
 void LoadBannerPicture() {
     if (banner().loadAttempted) return;
     banner().loadAttempted = true;
-    HMODULE module = GetModuleHandleA(nullptr);
-    HRSRC found = FindResourceA(module, "BANNER_PNG", RT_RCDATA);
-    HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
-    const void* bytes = loaded ? LockResource(loaded) : nullptr;
-    if (!bytes) return;
-    LoadBannerPictureFrom(static_cast<const unsigned char*>(bytes), SizeofResource(module, found));
+    const std::string_view png = ResourceBytes(GetModuleHandleA(nullptr), "BANNER_PNG", RT_RCDATA);
+    if (png.empty()) return;
+    LoadBannerPictureFrom(reinterpret_cast<const unsigned char*>(png.data()), png.size());
 }

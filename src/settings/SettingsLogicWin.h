@@ -1,7 +1,14 @@
 #pragma once
-// The delay and start-with-Windows settings, as start-up and the window use them.
+// The delay and start-with-Windows settings, as start-up and the window use them:
+// the settings' logic bound to the real registry and to the two controls the
+// window registers.
 #include <cstdint>
 #include <string>
+
+class SettingsControls;
+// The window registers its delay box and check box here before the settings
+// are loaded; until then the operations below do nothing.
+void SetSettingsControls(SettingsControls* controls);
 
 void InitAutostartBox();
 void LoadDelaySetting();

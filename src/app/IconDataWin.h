@@ -1,0 +1,12 @@
+#pragma once
+// Icons made from the bytes of an icon file, and the application icon's bytes.
+#include <windows.h>
+
+#include <cstddef>
+#include <string>
+
+// An icon from the bytes of an icon file: the 32 x 32 image when large, else the
+// 16 x 16 one; null on failure. The caller owns the icon.
+HICON MakeIconFromData(const unsigned char* data, size_t size, bool large);
+// The bytes of the application icon file, rebuilt from the icon group resource.
+std::string ApplicationIconData();
