@@ -5,6 +5,7 @@ nothing; a figure that misses its aim says "not met".
 
   PYTHONPATH=tools python3 bench/run.py [--host-build DIR] [--win-build DIR] [--win32-build DIR]
                        [--taps N] [--menu-taps N] [--events N] [--idle-seconds S]
+                       [--keystrokes N] [--only memory] [--kestrova-exe EXE]
 
 Every figure measured under Wine is measured on the shipped i686 file
 (build/win32) where the setup found that this machine runs 32-bit code, with
@@ -17,10 +18,14 @@ each of the two:
     wait against a bare Sleep, and the start-up watcher (real Kestrova.exe and
     the empty Win32 program, each started several times);
   - an idle Wine environment, in parallel: Kestrova.exe and the empty program
-    left alone for --idle-seconds;
+    left alone for --idle-seconds, after a few keystrokes whose check has fired;
   - a tap Wine environment: Kestrova.exe with the empty program and the empty
     hook host beside it, taps typed into a plain window, then into a window
-    with a menu bar at a 100 ms delay.
+    with a menu bar at a 100 ms delay;
+  - keystrokes (kestrova.keystrokes): Kestrova.exe, then the same program
+    built without the watch of its hook, each given --keystrokes keystrokes.
+Before all of it, for each of the two: private memory of Kestrova.exe beside
+the fair baseline and the empty program, hidden and after show and hide.
 """
 import argparse
 import json
@@ -32,17 +37,20 @@ import sys
 import threading
 import time
 
-from kestrova import procstat
+from kestrova import keystrokes, procstat
 from kestrova import builds as kbuilds
 from kestrova.builds import Builds, relative
 from kestrova.keys import Helper, Target
-from kestrova.names import (CAPTION, EXIT_COMMAND, PROGRAM_KEY, START_WAIT_MS, TAP, VK_APPS, VK_ESCAPE, VK_RMENU,
-                            WM_KEYDOWN, WM_KEYUP, plain)
+from kestrova.names import (CAPTION, EXIT_COMMAND, PROGRAM_KEY, SETTINGS_COMMAND, START_WAIT_MS, TAP, VK_APPS,
+                            VK_ESCAPE, VK_RMENU, WM_COMMAND, WM_KEYDOWN, WM_KEYUP, plain)
 from kestrova.program import Program
 from kestrova.wine import BUILD, WineEnv
 
 MENU_DELAY_MS = 100
 SIZE_LIMIT = 512 * 1024
+KEYSTROKE_GAP_MS = 10
+# 0.15% of one core at 10 keystrokes a second.
+WATCH_AIM_US = 150
 # The hook comes after a 500 ms wait that begins once the window exists: taps
 # sent before this would only load the machine while it starts.
 PULSE_AFTER_MS = 400
@@ -104,17 +112,26 @@ class Idle(threading.Thread):
     def run(self):
         try:
             with WineEnv() as w:
-                kestrova = w.popen([self.side.exe, "/hidden"], stdout=subprocess.DEVNULL)
-                empty = w.popen([os.path.join(self.side.build, "bench", "whole", "whole_empty.exe")])
+                kestrova_exe = self.side.exe
+                empty_exe = os.path.join(self.side.build, "bench", "whole", "whole_empty.exe")
+                kestrova = w.popen([kestrova_exe, "/hidden"], stdout=subprocess.DEVNULL)
+                empty = w.popen([empty_exe])
                 if empty.stdout.readline().strip() != b"ready":
                     raise RuntimeError("the empty program did not start")
+                # The programs' own processes, not start.exe's.
+                pids = (procstat.program_pid(w.prefix, kestrova_exe, ["/hidden"]),
+                        procstat.program_pid(w.prefix, empty_exe))
                 time.sleep(3)  # start-up, its 500 ms wait and the hook
-                if kestrova.poll() is not None:
+                if kestrova.poll() is not None or not os.path.exists(f"/proc/{pids[0]}"):
                     raise RuntimeError(f"Kestrova ended with {kestrova.returncode}")
-                before = (procstat.Sample(kestrova.pid), procstat.Sample(empty.pid))
+                # Keys typed first: the check they arm fires once and is not
+                # armed again while nobody types.
+                keystrokes.type_keys(w, 20)
+                time.sleep(3)
+                before = tuple(procstat.Sample(pid) for pid in pids)
                 self.ready.set()
                 time.sleep(self.seconds)
-                after = (procstat.Sample(kestrova.pid), procstat.Sample(empty.pid))
+                after = tuple(procstat.Sample(pid) for pid in pids)
                 self.result = {"kestrova": after[0] - before[0], "empty": after[1] - before[1],
                                "threads": after[0].threads}
         except Exception as e:  # reported in the table
@@ -193,16 +210,23 @@ def tap(target, timeout=3.0):
 
 def taps(side, plain_taps, menu_taps):
     empty_exe = os.path.join(side.build, "bench", "whole", "whole_empty.exe")
+    fair_exe = os.path.join(side.build, "bench", "whole", "whole_fair.exe")
     out = {}
     with WineEnv() as w:
         w.reg_set(PROGRAM_KEY, "Delay", "REG_DWORD", MENU_DELAY_MS)
         empty = Helper(w, [empty_exe])
         empty_hook = Helper(w, [empty_exe, "--hook", "--caption", "whole_empty_hook"])
+        fair = w.popen([fair_exe], stdout=subprocess.DEVNULL)
         program = Program(w, "/hidden", exe=side.exe)
         program.wait_hook()
+        # The programs' own processes: a loader that cannot run a program
+        # itself hands it to start.exe.
+        pids = (program.pid(), procstat.windows_pid(empty.proc), procstat.windows_pid(empty_hook.proc),
+                procstat.windows_pid(fair))
 
         def sample():
-            return tuple(procstat.Sample(p.pid) for p in (program.proc, empty.proc, empty_hook.proc))
+            """procstat samples of (Kestrova, empty program, empty hook host, fair baseline)."""
+            return tuple(procstat.Sample(pid) for pid in pids)
 
         target = Target(w, caption="bench plain target")
         try:
@@ -236,6 +260,140 @@ def taps(side, plain_taps, menu_taps):
     return out
 
 
+# -- memory beside the two baselines ------------------------------------------------------
+FAIR_CAPTION = "whole_fair"
+
+
+def private_by_mapping(pid, own_exe):
+    """{mapping: Private_Clean + Private_Dirty in kB} from /proc/<pid>/smaps. A
+    file mapping is named by its file name, the program's own exe as "(the
+    exe)"; the rest by the kernel's name ([heap], [stack]) or "[anonymous]"."""
+    out = {}
+    name = None
+    with open(f"/proc/{pid}/smaps") as f:
+        for line in f:
+            head = line.split()
+            if head and "-" in head[0] and not head[0].endswith(":"):
+                path = line.split(None, 5)[5].strip() if len(head) >= 6 else ""
+                base = os.path.basename(path) if path.startswith("/") else path
+                name = "(the exe)" if base == own_exe else (base or "[anonymous]")
+            elif head and head[0] in ("Private_Clean:", "Private_Dirty:"):
+                out[name] = out.get(name, 0) + int(head[1])
+    return out
+
+
+def libraries(mapping):
+    return {m for m in mapping if m.lower().endswith((".dll", ".drv", ".so")) or ".so." in m}
+
+
+def imports(exe):
+    """The DLL names in an exe's import table, by objdump."""
+    for objdump in ("x86_64-w64-mingw32-objdump", "i686-w64-mingw32-objdump", "objdump"):
+        try:
+            r = subprocess.run([objdump, "-p", exe], capture_output=True, text=True, check=True)
+        except (OSError, subprocess.CalledProcessError):
+            continue
+        return sorted(l.split(":", 1)[1].strip().lower() for l in r.stdout.splitlines() if "DLL Name:" in l)
+    return []
+
+
+def memory(win_build, probe, kestrova_exe=None, settle_s=3.0, shown_s=2.0):
+    """Kestrova.exe /hidden, the fair baseline and the empty program in one Wine
+    environment: private memory after start, and after the window of Kestrova
+    and of the fair baseline has been shown (and painted) and hidden again."""
+    whole = os.path.join(win_build, "bench", "whole")
+    exes = {"kestrova": kestrova_exe or os.path.join(win_build, "Kestrova.exe"), "fair": os.path.join(whole, "whole_fair.exe"),
+            "empty": os.path.join(whole, "whole_empty.exe")}
+    out = {"imports": {k: imports(v) for k, v in exes.items() if k != "empty"}}
+    with WineEnv() as w:
+        args = {"kestrova": ["/hidden"], "fair": [], "empty": []}
+        procs = {k: w.popen([exes[k]] + args[k], stdout=subprocess.PIPE if k == "empty" else subprocess.DEVNULL)
+                 for k in exes}
+
+        def window(caption):
+            return w.run([probe, "window", caption], timeout=30).returncode == 0
+
+        def toggle(caption):
+            w.run([probe, "post", caption, str(WM_COMMAND), str(SETTINGS_COMMAND), "0"], timeout=30)
+
+        if procs["empty"].stdout.readline().strip() != b"ready":
+            raise RuntimeError("the empty program did not start")
+        deadline = time.monotonic() + 60
+        while not (window(CAPTION) and window(FAIR_CAPTION)):
+            if time.monotonic() > deadline:
+                raise RuntimeError("Kestrova or the fair baseline made no window")
+            time.sleep(0.2)
+        pids = {k: procstat.program_pid(w.prefix, exes[k], args[k]) for k in exes}
+        time.sleep(settle_s)  # Kestrova's 500 ms wait and its hook
+
+        def sample(stage):
+            for k, pid in pids.items():
+                if not os.path.exists(f"/proc/{pid}"):
+                    raise RuntimeError(f"{k} ended")
+                out[(stage, k)] = procstat.private_kb(pid)
+            for k in ("kestrova", "fair"):
+                out[(stage, k, "maps")] = private_by_mapping(pids[k], os.path.basename(exes[k]))
+
+        sample("start")
+        for caption in (CAPTION, FAIR_CAPTION):
+            toggle(caption)
+        time.sleep(shown_s)  # mapped and painted
+        out["shown"] = procstat.private_kb(pids["kestrova"])
+        for caption in (CAPTION, FAIR_CAPTION):
+            toggle(caption)
+        time.sleep(1.0)
+        sample("shown")
+        w.run([probe, "post", CAPTION, str(WM_COMMAND), str(EXIT_COMMAND), "0"], timeout=30)
+        w.run([probe, "post", FAIR_CAPTION, str(WM_COMMAND), str(EXIT_COMMAND), "0"], timeout=30)
+    return out
+
+
+def memory_baseline_rows(t, m, build):
+    def row(stage, figure, aim_kb):
+        k, f, e = m[(stage, "kestrova")], m[(stage, "fair")], m[(stage, "empty")]
+        t.add(f"{figure} ({build})", f"{k} kB", f"fair baseline {f} kB; empty program {e} kB",
+              f"within {aim_kb / 1024:g} MB of the fair baseline", k - f <= aim_kb,
+              f"Kestrova {k - f:+d} kB over the fair baseline, {k - e:+d} kB over the empty program")
+
+    row("start", "private memory after a hidden start", 1024)
+    row("shown", "private memory after the window was shown and hidden", 1536)
+    t.details.append(f"{build}: while shown, Kestrova {m['shown']} kB")
+
+
+def accounting(m, build):
+    """Lines of the mapping-by-mapping table: what Kestrova holds above the
+    fair baseline, after the hidden start and after show and hide."""
+    lines = [f"{build}: Kestrova minus the fair baseline, mapping by mapping (private kB, Private_Clean + Private_Dirty of "
+             "/proc/<pid>/smaps; rows of at least 8 kB either way):", ""]
+    head = ("mapping", "Kestrova", "fair", "difference", "after show+hide: Kestrova", "fair", "difference")
+    s_k, s_f = m[("start", "kestrova", "maps")], m[("start", "fair", "maps")]
+    h_k, h_f = m[("shown", "kestrova", "maps")], m[("shown", "fair", "maps")]
+    names = set(s_k) | set(s_f) | set(h_k) | set(h_f)
+    rows = []
+    for n in names:
+        a, b, c, d = s_k.get(n, 0), s_f.get(n, 0), h_k.get(n, 0), h_f.get(n, 0)
+        if abs(a - b) >= 8 or abs(c - d) >= 8:
+            rows.append((n, a, b, a - b, c, d, c - d))
+    rows.sort(key=lambda r: -max(abs(r[3]), abs(r[6])))
+    total = ("all", sum(s_k.values()), sum(s_f.values()), sum(s_k.values()) - sum(s_f.values()),
+             sum(h_k.values()), sum(h_f.values()), sum(h_k.values()) - sum(h_f.values()))
+    cells = [head] + [tuple(str(c) for c in r) for r in rows + [total]]
+    widths = [max(len(r[i]) for r in cells) for i in range(len(head))]
+    for n, r in enumerate(cells):
+        lines.append("| " + " | ".join(c.ljust(wd) for c, wd in zip(r, widths)) + " |")
+        if n == 0:
+            lines.append("|" + "|".join("-" * (wd + 2) for wd in widths) + "|")
+    only_k = sorted(libraries(h_k) - libraries(h_f))
+    only_f = sorted(libraries(h_f) - libraries(h_k))
+    lines.append("")
+    lines.append(f"libraries mapped by Kestrova only: {', '.join(only_k) or 'none'}; by the fair baseline only: "
+                 f"{', '.join(only_f) or 'none'}")
+    ki, fi = m["imports"].get("kestrova", []), m["imports"].get("fair", [])
+    lines.append(f"imports: {'the same' if ki == fi else 'NOT THE SAME'} ({', '.join(ki)}"
+                 f"{'' if ki == fi else '; fair baseline: ' + ', '.join(fi)})")
+    return lines
+
+
 # -- the table --------------------------------------------------------------------------
 class Side:
     """One build whose Kestrova.exe is measured under Wine."""
@@ -243,6 +401,9 @@ class Side:
     def __init__(self, name, build, tools):
         self.name, self.build, self.tools = name, build, tools
         self.exe = os.path.join(build, "Kestrova.exe")
+
+    def tool(self, name):
+        return os.path.join(self.tools, name + ".exe")
 
 
 class Table:
@@ -398,16 +559,16 @@ def idle_rows(t, idle, seconds):
 
 def memory_rows(t, tp, plain_taps):
     s = tp["samples"]
-    k0, e0 = s["start"][0].private_kb, s["start"][1].private_kb
+    k0, e0, f0 = s["start"][0].private_kb, s["start"][1].private_kb, s["start"][3].private_kb
     k100 = s["100"][0].private_kb
-    k1, e1 = s["plain"][0].private_kb, s["plain"][1].private_kb
+    k1, e1, f1 = s["plain"][0].private_kb, s["plain"][1].private_kb, s["plain"][3].private_kb
     km = s["menu"][0].private_kb
     steady = k1 - k100
-    t.add(f"private memory after start; after {plain_taps} taps", f"{k0} kB; {k1} kB",
-          f"empty program {e0} kB; {e1} kB", "within 2 MB of it; no growth",
-          k0 - e0 <= 2048 and k1 - e1 <= 2048 and steady <= 0,
-          f"Kestrova {k0 - e0:+d} kB over the empty program after start, {k1 - e1:+d} kB after the taps; "
-          f"{k100} kB after 100 taps ({steady:+d} kB over the next {plain_taps - 100}), {km} kB after the "
+    t.add(f"private memory before and after {plain_taps} taps", f"{k0} kB; {k1} kB",
+          f"fair baseline {f0} kB; {f1} kB; empty program {e0} kB; {e1} kB", "no growth",
+          steady <= 0,
+          f"Kestrova {k1 - f1:+d} kB over the fair baseline and {k1 - e1:+d} kB over the empty program after the "
+          f"taps; {k100} kB after 100 taps ({steady:+d} kB over the next {plain_taps - 100}), {km} kB after the "
           f"menu-bar taps; Private_Clean + Private_Dirty of smaps_rollup")
 
 
@@ -493,8 +654,16 @@ def measure(side, a):
     if tp:
         memory_rows(t, tp, a.taps)
     else:
-        t.failed("private memory after start; after the taps", "within 2 MB of it; no growth", tap_error)
+        t.failed("private memory before and after the taps", "no growth", tap_error)
     start_rows(t, h)
+
+    note(f"{side.name}: keystrokes: {a.keystrokes} into Kestrova.exe, then into the build without the watch")
+    try:
+        keystrokes.rows(t, keystrokes.measure(side.build, a.keystrokes, KEYSTROKE_GAP_MS), a.keystrokes,
+                        KEYSTROKE_GAP_MS, WATCH_AIM_US)
+    except (OSError, subprocess.SubprocessError, RuntimeError, TimeoutError) as e:
+        t.failed("processor time per keystroke, with the hook's watch", f"the watch adds under {WATCH_AIM_US} µs",
+                 f"the keystroke run failed: {e}")
     return t, h
 
 
@@ -509,12 +678,37 @@ def main():
     p.add_argument("--start-runs", type=int, default=6, help="the first start of each program warms the prefix "
                    "and is left out")
     p.add_argument("--idle-seconds", type=int, default=30)
+    p.add_argument("--only", choices=["memory"], help="run one section alone")
+    p.add_argument("--kestrova-exe", help="measure this Kestrova.exe in the memory section (an older build, say); "
+                   "its baselines stay those of --win-build")
+    p.add_argument("--keystrokes", type=int, default=1000)
     a = p.parse_args()
     a.taps = max(a.taps, 100)
     a.start_runs = max(a.start_runs, 2)
     began = time.monotonic()
     sides, why = sides_to_measure(a.win_build, a.win32_build)
     note(f"measuring {why}")
+
+    # Private memory of each Kestrova.exe beside the baselines built with it.
+    memory_table = Table([s.name for s in sides])
+    memories = []
+    for side in sides:
+        kbuilds.use(side.exe, side.tools, side.name)
+        try:
+            note(f"memory, {side.name}: Kestrova /hidden, the fair baseline and the empty program; then shown and "
+                 f"hidden")
+            m = memory(side.build, side.tool("probe"), a.kestrova_exe if side.build == a.win_build else None)
+            memory_baseline_rows(memory_table, m, side.name)
+            memories.append((m, side.name))
+        except (OSError, subprocess.SubprocessError, RuntimeError) as e:
+            memory_table.failed(f"private memory after a hidden start ({side.name})",
+                                "within 1 MB of the fair baseline", e)
+    if a.only == "memory":
+        print()
+        memory_table.print()
+        for m, build in memories:
+            print("\n" + "\n".join(accounting(m, build)))
+        return
 
     native_table = Table([s.name for s in sides])
     try:
@@ -532,14 +726,18 @@ def main():
     t.rows += native_table.rows
     t.details += native_table.details
     t.merge(sides, parts)
+    t.rows += memory_table.rows
+    t.details += memory_table.details
     size_rows(t, a.win32_build)
 
     note(f"done in {time.monotonic() - began:.0f} s")
     print()
     t.print()
+    for m, build in memories:
+        print("\n" + "\n".join(accounting(m, build)))
     qpc = harnesses[0].get("qpc_frequency", 0) / 1e6
-    print(f"- Under Wine 8, on a machine others share; measured: {why}. Native rows (the detector) and the "
-          f"size are one figure each, in the first column. Hook times by QueryPerformanceCounter at {qpc:.0f} MHz; "
+    print(f"- Under Wine 8, on a machine others share; measured: {why}. Native rows (the detector), the "
+          f"memory rows that name their build and the size are one figure each, in the first column. Hook times by QueryPerformanceCounter at {qpc:.0f} MHz; "
           f"latencies by the key target's own QueryPerformanceCounter clock.")
 
 

@@ -2,6 +2,7 @@
 
 CAPTION = "Kestrova  By Morvenhal Tobrand"
 TRAY_WINDOW = "Wine System Tray"
+SETTINGS_COMMAND = 20001  # the tray menu's "设置(&S)": shows or hides the window
 EXIT_COMMAND = 20002  # the tray menu's "退出(&X)"
 START_WAIT_MS = 500  # from the window's creation to the hook
 
@@ -14,6 +15,7 @@ WM_CLOSE = 0x0010
 WM_QUERYENDSESSION = 0x0011
 WM_ENDSESSION = 0x0016
 WM_CONTEXTMENU = 0x007B
+WM_COMMAND = 0x0111
 WM_KEYDOWN, WM_KEYUP, WM_SYSKEYDOWN, WM_SYSKEYUP = 0x0100, 0x0101, 0x0104, 0x0105
 WM_SYSCOMMAND = 0x0112
 SC_CLOSE = 0xF060

@@ -6,7 +6,7 @@ import re
 import subprocess
 import time
 
-from kestrova import builds
+from kestrova import builds, procstat
 from kestrova.keys import Injector, Target
 from kestrova.names import PROGRAM_KEY, TRAY_WINDOW
 from kestrova.probe import probe
@@ -25,6 +25,14 @@ class Program:
         takes an already started proc (a launcher whose child it is)."""
         self.env = env
         self.proc = proc or env.popen([exe or builds.exe()] + list(args), stdout=subprocess.DEVNULL)
+        self._pid = None
+
+    def pid(self):
+        """The Linux pid of the program's own Wine process (a loader that
+        cannot run it itself hands it to start.exe, another process)."""
+        if self._pid is None:
+            self._pid = procstat.windows_pid(self.proc)
+        return self._pid
 
     def running(self):
         return self.proc.poll() is None
@@ -74,7 +82,7 @@ class Program:
 
     def figures(self):
         """Threads, handles and private memory, from Linux and from inside Wine."""
-        pid = self.proc.pid
+        pid = self.pid()
         with open(f"/proc/{pid}/smaps_rollup") as f:
             rollup = dict(re.findall(r"^(\w+):\s+(\d+) kB", f.read(), re.M))
         rc, rows = probe(self.env, "proc", "Kestrova.exe", timeout=60, tries=1)

@@ -122,7 +122,7 @@ class StressTest(unittest.TestCase):
                     mark = memory.mark()
                     injector.burst(MEMORY_ROUND_SEQUENCES, GAP_MS)
                     self.count_sequences(memory, mark, MEMORY_ROUND_SEQUENCES, menu=False)
-                    samples.append(procstat.private_kb(program.proc.pid))
+                    samples.append(procstat.private_kb(program.pid()))
                 self.assertTrue(program.running(), "the program keeps running")
                 wait_until(lambda: program.figures()["threads"] == idle["threads"], timeout=10, interval=0.2)
                 after = program.figures()
