@@ -27,10 +27,11 @@ WARM_UP_SEQUENCES = 100
 DELAY_MS = 50
 GAP_MS = 12
 # Private memory is read after each of equal rounds into one target, all in
-# the same state: the i686 program's private memory under Wine stands some MB
-# higher or lower with what other Wine programs did last (seen: 17.3 MB, 21.2
-# MB once a target ended, 18.4 MB once another started), so only readings
-# taken alike compare. Between such readings it moves by some pages: Wine's
+# the same state, so that only readings taken alike are compared: with the
+# i686 file, the process the `wine` command started stood some MB higher or
+# lower with what other Wine programs did last (seen: 17.3 MB, 21.2 MB once a
+# target ended, 18.4 MB once another started; that was before the figures
+# were read from the program's own process, which the rounds now use). Between such readings it moves by some pages: Wine's
 # heap keeps freed blocks, and worker threads that overlap touch stack and TEB
 # pages that Wine keeps for later threads (seen: up to 312 KB; the i686
 # program once also took one step of about 1 MB, then stayed flat). A leak
