@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "settings/RegistryCalls.h"
+#include "settings/RegistryOps.h"
 
 // The maker key: fixed at build time, one key name without a backslash.
 #define KESTROVA_MAKER_KEY "MorvenhalTobrand"
@@ -25,10 +25,10 @@ public:
     virtual void setAutostartChecked(bool checked) = 0;
 };
 
-void InitAutostartBox(RegistryCalls& calls, SettingsControls& controls);
+void InitAutostartBox(RegistryOps& calls, SettingsControls& controls);
 // The default comes from the box's current text, the number from the registry.
-void LoadDelaySetting(RegistryCalls& calls, SettingsControls& controls);
-void SaveDelaySetting(RegistryCalls& calls, int32_t delayMs);
+void LoadDelaySetting(RegistryOps& calls, SettingsControls& controls);
+void SaveDelaySetting(RegistryOps& calls, int32_t delayMs);
 void onDelayTextChanged(SettingsControls& controls, std::atomic<int32_t>& delayMs);
 // Writes command as the Run value when the box is checked, else deletes it.
-void onAutostartClicked(RegistryCalls& calls, SettingsControls& controls, const std::string& command);
+void onAutostartClicked(RegistryOps& calls, SettingsControls& controls, const std::string& command);

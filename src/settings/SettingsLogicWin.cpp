@@ -2,7 +2,7 @@
 
 #include "keymap/KeyRemap.h"
 #include "settings/ProgramPath.h"
-#include "settings/RegistryCallsWin.h"
+#include "settings/RegistryOpsWin.h"
 #include "settings/SettingsLogic.h"
 
 namespace {

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "FakeRegistry.h"
+#include "FakeRegistryOps.h"
 #include "settings/ProgramPath.h"
-#include "settings/RegistryOps.h"
+#include "settings/RegistryStore.h"
 #include "settings/SettingsLogic.h"
 #include "settings/TextNumber.h"
 
@@ -46,7 +46,7 @@ private:
     std::atomic<int32_t>& delay_;
 };
 
-void Store(FakeRegistry& registry, const char* keyPath, const char* name, uint32_t type, const std::string& bytes) {
+void Store(FakeRegistryOps& registry, const char* keyPath, const char* name, uint32_t type, const std::string& bytes) {
     reg::Key key = 0;
     ASSERT_EQ(registry.createKey(reg::currentUser, keyPath, &key), reg::ok);
     ASSERT_EQ(registry.setValue(key, name, type, reinterpret_cast<const uint8_t*>(bytes.data()),
@@ -61,7 +61,7 @@ constexpr const char* programKey = "Software\\MorvenhalTobrand\\Kestrova";
 constexpr const char* runKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 struct Settings : ::testing::Test {
-    FakeRegistry registry;
+    FakeRegistryOps registry;
     std::atomic<int32_t> delay{0};
     FakeControls controls{delay};
 
@@ -106,7 +106,7 @@ TEST(SettingsLoad, StoredDelay_FillsTheBoxAndTheDelayBeforeAnyWorker) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.behaviour);
-        FakeRegistry registry;
+        FakeRegistryOps registry;
         std::atomic<int32_t> delay{0};
         FakeControls controls{delay};
         if (c.stored) Store(registry, programKey, "Delay", c.type, c.bytes);
@@ -196,7 +196,7 @@ TEST(SettingsStart, AutostartBox_IsCheckedWheneverTheRunValueExists) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.behaviour);
-        FakeRegistry registry;
+        FakeRegistryOps registry;
         std::atomic<int32_t> delay{0};
         FakeControls controls{delay};
         controls.checked = c.checkedBefore;
