@@ -6,10 +6,10 @@
 #include "settings/SettingsLogic.h"
 
 namespace {
-SettingsControls* controls = nullptr;
+SettingsControlOps* controls = nullptr;
 }  // namespace
 
-void SetSettingsControls(SettingsControls* windowControls) { controls = windowControls; }
+void SetSettingsControls(SettingsControlOps* windowControls) { controls = windowControls; }
 
 void InitAutostartBox() {
     if (controls) InitAutostartBox(SystemRegistry(), *controls);

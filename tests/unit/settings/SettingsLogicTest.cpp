@@ -18,9 +18,9 @@ namespace {
 // The two controls as the window builds them: the box starts with "100", the
 // check box unchecked; a text write raises text-changed once, synchronously,
 // which calls the settings' handler as the real window does.
-class FakeControls final : public SettingsControls {
+class FakeSettingsControlOps final : public SettingsControlOps {
 public:
-    explicit FakeControls(std::atomic<int32_t>& delay) : delay_(delay) {}
+    explicit FakeSettingsControlOps(std::atomic<int32_t>& delay) : delay_(delay) {}
 
     std::string delayText() override { return text; }
     void setDelayText(const char* newText) override {
@@ -63,7 +63,7 @@ constexpr const char* runKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Ru
 struct Settings : ::testing::Test {
     FakeRegistryOps registry;
     std::atomic<int32_t> delay{0};
-    FakeControls controls{delay};
+    FakeSettingsControlOps controls{delay};
 
     // The stored Delay as (type, bytes), or nothing.
     bool storedDelay(uint32_t* type, std::string* bytes) {
@@ -108,7 +108,7 @@ TEST(SettingsLoad, StoredDelay_FillsTheBoxAndTheDelayBeforeAnyWorker) {
         SCOPED_TRACE(c.behaviour);
         FakeRegistryOps registry;
         std::atomic<int32_t> delay{0};
-        FakeControls controls{delay};
+        FakeSettingsControlOps controls{delay};
         if (c.stored) Store(registry, programKey, "Delay", c.type, c.bytes);
         LoadDelaySetting(registry, controls);
         EXPECT_EQ(controls.text, c.shown);
@@ -160,7 +160,7 @@ TEST_F(Settings, EmptiedBoxThenQuit_StoresZeroAndTheNextStartShowsZero) {
     SaveDelaySetting(registry, delay.load());
 
     std::atomic<int32_t> nextDelay{0};
-    FakeControls nextStart{nextDelay};
+    FakeSettingsControlOps nextStart{nextDelay};
     LoadDelaySetting(registry, nextStart);
     EXPECT_EQ(nextStart.text, "0");
     EXPECT_EQ(nextDelay.load(), 0);
@@ -198,7 +198,7 @@ TEST(SettingsStart, AutostartBox_IsCheckedWheneverTheRunValueExists) {
         SCOPED_TRACE(c.behaviour);
         FakeRegistryOps registry;
         std::atomic<int32_t> delay{0};
-        FakeControls controls{delay};
+        FakeSettingsControlOps controls{delay};
         controls.checked = c.checkedBefore;
         if (c.stored) Store(registry, runKey, "Kestrova", c.type, c.bytes);
         InitAutostartBox(registry, controls);
@@ -247,7 +247,7 @@ TEST_F(Settings, CheckingWhileTheRunKeyIsLocked_KeepsTheBoxCheckedAndTheNextStar
     EXPECT_EQ(controls.checkWrites, 0);
 
     std::atomic<int32_t> nextDelay{0};
-    FakeControls nextStart{nextDelay};
+    FakeSettingsControlOps nextStart{nextDelay};
     nextStart.checked = true;
     InitAutostartBox(registry, nextStart);
     EXPECT_FALSE(nextStart.checked);
