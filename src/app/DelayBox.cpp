@@ -123,7 +123,7 @@ HWND DelayBoxSpinButtons(HWND box) {
     return state ? state->spin : nullptr;
 }
 
-void DelayBoxKillFocus(HWND box) {
+void onDelayBoxKillFocus(HWND box) {
     const std::string text = WindowText(box);
     const std::string tidy = TidyDelayText(text.c_str());
     if (tidy == text) return;
@@ -134,7 +134,7 @@ void DelayBoxKillFocus(HWND box) {
     SendMessageA(box, EM_SCROLLCARET, 0, 0);
 }
 
-LRESULT DelayBoxDeltaPos(HWND box, const NMUPDOWN* change) {
+LRESULT onDelayBoxDeltaPos(HWND box, const NMUPDOWN* change) {
     if (!change || !IsWindowEnabled(box) || !IsWindowVisible(box)) return 0;
     HWND spin = DelayBoxSpinButtons(box);
     if (!spin) spin = change->hdr.hwndFrom;

@@ -122,7 +122,7 @@ void onControlCommand(HWND control, UINT code) {
     const WindowState& s = State();
     if (control == Control(ControlId::DelayBox)) {
         if (code == EN_CHANGE && s.textChangeSuppressed == 0) RaiseTextChanged(control);
-        if (code == EN_KILLFOCUS) DelayBoxKillFocus(control);
+        if (code == EN_KILLFOCUS) onDelayBoxKillFocus(control);
     } else if (control == Control(ControlId::AutostartBox)) {
         if (code == BN_CLICKED && s.events.onAutostartClicked) s.events.onAutostartClicked();
     }
@@ -143,7 +143,7 @@ LRESULT onNotify(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     const auto* header = reinterpret_cast<const NMHDR*>(lParam);
     if (header && header->code == UDN_DELTAPOS) {
         if (!EventsFlow()) return 0;
-        return DelayBoxDeltaPos(Control(ControlId::DelayBox), reinterpret_cast<const NMUPDOWN*>(header));
+        return onDelayBoxDeltaPos(Control(ControlId::DelayBox), reinterpret_cast<const NMUPDOWN*>(header));
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }
