@@ -33,7 +33,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(HERE)
 sys.path.insert(0, os.path.join(ROOT, "tools"))
 sys.path.insert(0, os.path.join(HERE, "whole"))
-from wineenv import WineEnv  # noqa: E402
+from wineenv import WineEnv, shipped_exe_choice  # noqa: E402
 import procstat  # noqa: E402
 from tapsession import TapSession  # noqa: E402
 
@@ -103,18 +103,22 @@ class Idle(threading.Thread):
     def run(self):
         try:
             with WineEnv() as w:
-                kestrova = w.popen([os.path.join(self.win_build, "Kestrova.exe"), "/hidden"],
-                                   stdout=subprocess.DEVNULL)
-                empty = w.popen([os.path.join(self.win_build, "bench", "whole", "whole_empty.exe")])
+                kestrova_exe = os.path.join(self.win_build, "Kestrova.exe")
+                empty_exe = os.path.join(self.win_build, "bench", "whole", "whole_empty.exe")
+                kestrova = w.popen([kestrova_exe, "/hidden"], stdout=subprocess.DEVNULL)
+                empty = w.popen([empty_exe])
                 if empty.stdout.readline().strip() != b"ready":
                     raise RuntimeError("the empty program did not start")
+                # The programs' own processes, not start.exe's.
+                pids = (procstat.program_pid(w.prefix, kestrova_exe, ["/hidden"]),
+                        procstat.program_pid(w.prefix, empty_exe))
                 time.sleep(3)  # start-up, its 500 ms wait and the hook
-                if kestrova.poll() is not None:
-                    raise RuntimeError(f"Kestrova ended with {kestrova.returncode}")
-                before = (procstat.Sample(kestrova.pid), procstat.Sample(empty.pid))
+                if kestrova.poll() is not None or not os.path.exists(f"/proc/{pids[0]}"):
+                    raise RuntimeError("Kestrova ended")
+                before = tuple(procstat.Sample(pid) for pid in pids)
                 self.ready.set()
                 time.sleep(self.seconds)
-                after = (procstat.Sample(kestrova.pid), procstat.Sample(empty.pid))
+                after = tuple(procstat.Sample(pid) for pid in pids)
                 self.result = {"kestrova": after[0] - before[0], "empty": after[1] - before[1],
                                "threads": after[0].threads}
         except Exception as e:  # reported in the table
@@ -166,7 +170,8 @@ def taps(win_build, plain_taps, menu_taps):
     out = {}
     with TapSession(os.path.join(win_build, "Kestrova.exe"),
                     os.path.join(win_build, "bench", "whole", "whole_empty.exe"),
-                    os.path.join(tools, "keytarget.exe"), MENU_DELAY_MS) as s:
+                    os.path.join(tools, "keytarget.exe"), MENU_DELAY_MS,
+                    fair_exe=os.path.join(win_build, "bench", "whole", "whole_fair.exe")) as s:
         s.start_target(caption="bench plain target")
         s.wait_hook_working()
         time.sleep(0.5)
@@ -191,6 +196,142 @@ def taps(win_build, plain_taps, menu_taps):
         out["alive"] = s.alive()
     out["samples"] = samples
     return out
+
+
+# -- memory beside the two baselines ------------------------------------------------------
+FAIR_CAPTION = "whole_fair"
+SETTINGS_COMMAND = 20001  # the tray menu's "设置(&S)": shows or hides the window
+WM_COMMAND = 0x111
+
+
+def private_by_mapping(pid, own_exe):
+    """{mapping: Private_Clean + Private_Dirty in kB} from /proc/<pid>/smaps. A
+    file mapping is named by its file name, the program's own exe as "(the
+    exe)"; the rest by the kernel's name ([heap], [stack]) or "[anonymous]"."""
+    out = {}
+    name = None
+    with open(f"/proc/{pid}/smaps") as f:
+        for line in f:
+            head = line.split()
+            if head and "-" in head[0] and not head[0].endswith(":"):
+                path = line.split(None, 5)[5].strip() if len(head) >= 6 else ""
+                base = os.path.basename(path) if path.startswith("/") else path
+                name = "(the exe)" if base == own_exe else (base or "[anonymous]")
+            elif head and head[0] in ("Private_Clean:", "Private_Dirty:"):
+                out[name] = out.get(name, 0) + int(head[1])
+    return out
+
+
+def libraries(mapping):
+    return {m for m in mapping if m.lower().endswith((".dll", ".drv", ".so")) or ".so." in m}
+
+
+def imports(exe):
+    """The DLL names in an exe's import table, by objdump."""
+    for objdump in ("x86_64-w64-mingw32-objdump", "i686-w64-mingw32-objdump", "objdump"):
+        try:
+            r = subprocess.run([objdump, "-p", exe], capture_output=True, text=True, check=True)
+        except (OSError, subprocess.CalledProcessError):
+            continue
+        return sorted(l.split(":", 1)[1].strip().lower() for l in r.stdout.splitlines() if "DLL Name:" in l)
+    return []
+
+
+def memory(win_build, probe, kestrova_exe=None, settle_s=3.0, shown_s=2.0):
+    """Kestrova.exe /hidden, the fair baseline and the empty program in one Wine
+    environment: private memory after start, and after the window of Kestrova
+    and of the fair baseline has been shown (and painted) and hidden again."""
+    whole = os.path.join(win_build, "bench", "whole")
+    exes = {"kestrova": kestrova_exe or os.path.join(win_build, "Kestrova.exe"), "fair": os.path.join(whole, "whole_fair.exe"),
+            "empty": os.path.join(whole, "whole_empty.exe")}
+    out = {"imports": {k: imports(v) for k, v in exes.items() if k != "empty"}}
+    with WineEnv() as w:
+        args = {"kestrova": ["/hidden"], "fair": [], "empty": []}
+        procs = {k: w.popen([exes[k]] + args[k], stdout=subprocess.PIPE if k == "empty" else subprocess.DEVNULL)
+                 for k in exes}
+
+        def window(caption):
+            return w.run([probe, "window", caption], timeout=30).returncode == 0
+
+        def toggle(caption):
+            w.run([probe, "post", caption, str(WM_COMMAND), str(SETTINGS_COMMAND), "0"], timeout=30)
+
+        if procs["empty"].stdout.readline().strip() != b"ready":
+            raise RuntimeError("the empty program did not start")
+        deadline = time.monotonic() + 60
+        while not (window(CAPTION) and window(FAIR_CAPTION)):
+            if time.monotonic() > deadline:
+                raise RuntimeError("Kestrova or the fair baseline made no window")
+            time.sleep(0.2)
+        pids = {k: procstat.program_pid(w.prefix, exes[k], args[k]) for k in exes}
+        time.sleep(settle_s)  # Kestrova's 500 ms wait and its hook
+
+        def sample(stage):
+            for k, pid in pids.items():
+                if not os.path.exists(f"/proc/{pid}"):
+                    raise RuntimeError(f"{k} ended")
+                out[(stage, k)] = procstat.private_kb(pid)
+            for k in ("kestrova", "fair"):
+                out[(stage, k, "maps")] = private_by_mapping(pids[k], os.path.basename(exes[k]))
+
+        sample("start")
+        for caption in (CAPTION, FAIR_CAPTION):
+            toggle(caption)
+        time.sleep(shown_s)  # mapped and painted
+        out["shown"] = procstat.private_kb(pids["kestrova"])
+        for caption in (CAPTION, FAIR_CAPTION):
+            toggle(caption)
+        time.sleep(1.0)
+        sample("shown")
+        w.run([probe, "post", CAPTION, str(WM_COMMAND), str(EXIT_COMMAND), "0"], timeout=30)
+        w.run([probe, "post", FAIR_CAPTION, str(WM_COMMAND), str(EXIT_COMMAND), "0"], timeout=30)
+    return out
+
+
+def memory_baseline_rows(t, m, build):
+    def row(stage, figure, aim_kb):
+        k, f, e = m[(stage, "kestrova")], m[(stage, "fair")], m[(stage, "empty")]
+        t.add(f"{figure} ({build})", f"{k} kB", f"fair baseline {f} kB; empty program {e} kB",
+              f"within {aim_kb / 1024:g} MB of the fair baseline", k - f <= aim_kb,
+              f"Kestrova {k - f:+d} kB over the fair baseline, {k - e:+d} kB over the empty program")
+
+    row("start", "private memory after a hidden start", 1024)
+    row("shown", "private memory after the window was shown and hidden", 1536)
+    t.details.append(f"{build}: while shown, Kestrova {m['shown']} kB")
+
+
+def accounting(m, build):
+    """Lines of the mapping-by-mapping table: what Kestrova holds above the
+    fair baseline, after the hidden start and after show and hide."""
+    lines = [f"{build}: Kestrova minus the fair baseline, mapping by mapping (private kB, Private_Clean + Private_Dirty of "
+             "/proc/<pid>/smaps; rows of at least 8 kB either way):", ""]
+    head = ("mapping", "Kestrova", "fair", "difference", "after show+hide: Kestrova", "fair", "difference")
+    s_k, s_f = m[("start", "kestrova", "maps")], m[("start", "fair", "maps")]
+    h_k, h_f = m[("shown", "kestrova", "maps")], m[("shown", "fair", "maps")]
+    names = set(s_k) | set(s_f) | set(h_k) | set(h_f)
+    rows = []
+    for n in names:
+        a, b, c, d = s_k.get(n, 0), s_f.get(n, 0), h_k.get(n, 0), h_f.get(n, 0)
+        if abs(a - b) >= 8 or abs(c - d) >= 8:
+            rows.append((n, a, b, a - b, c, d, c - d))
+    rows.sort(key=lambda r: -max(abs(r[3]), abs(r[6])))
+    total = ("all", sum(s_k.values()), sum(s_f.values()), sum(s_k.values()) - sum(s_f.values()),
+             sum(h_k.values()), sum(h_f.values()), sum(h_k.values()) - sum(h_f.values()))
+    cells = [head] + [tuple(str(c) for c in r) for r in rows + [total]]
+    widths = [max(len(r[i]) for r in cells) for i in range(len(head))]
+    for n, r in enumerate(cells):
+        lines.append("| " + " | ".join(c.ljust(wd) for c, wd in zip(r, widths)) + " |")
+        if n == 0:
+            lines.append("|" + "|".join("-" * (wd + 2) for wd in widths) + "|")
+    only_k = sorted(libraries(h_k) - libraries(h_f))
+    only_f = sorted(libraries(h_f) - libraries(h_k))
+    lines.append("")
+    lines.append(f"libraries mapped by Kestrova only: {', '.join(only_k) or 'none'}; by the fair baseline only: "
+                 f"{', '.join(only_f) or 'none'}")
+    ki, fi = m["imports"].get("kestrova", []), m["imports"].get("fair", [])
+    lines.append(f"imports: {'the same' if ki == fi else 'NOT THE SAME'} ({', '.join(ki)}"
+                 f"{'' if ki == fi else '; fair baseline: ' + ', '.join(fi)})")
+    return lines
 
 
 # -- the table --------------------------------------------------------------------------
@@ -331,16 +472,16 @@ def idle_rows(t, idle, seconds):
 
 def memory_rows(t, tp, plain_taps):
     s = tp["samples"]
-    k0, e0 = s["start"][0].private_kb, s["start"][1].private_kb
+    k0, e0, f0 = s["start"][0].private_kb, s["start"][1].private_kb, s["start"][3].private_kb
     k100 = s["100"][0].private_kb
-    k1, e1 = s["plain"][0].private_kb, s["plain"][1].private_kb
+    k1, e1, f1 = s["plain"][0].private_kb, s["plain"][1].private_kb, s["plain"][3].private_kb
     km = s["menu"][0].private_kb
     steady = k1 - k100
-    t.add(f"private memory after start; after {plain_taps} taps", f"{k0} kB; {k1} kB",
-          f"empty program {e0} kB; {e1} kB", "within 2 MB of it; no growth",
-          k0 - e0 <= 2048 and k1 - e1 <= 2048 and steady <= 0,
-          f"Kestrova {k0 - e0:+d} kB over the empty program after start, {k1 - e1:+d} kB after the taps; "
-          f"{k100} kB after 100 taps ({steady:+d} kB over the next {plain_taps - 100}), {km} kB after the "
+    t.add(f"private memory before and after {plain_taps} taps", f"{k0} kB; {k1} kB",
+          f"fair baseline {f0} kB; {f1} kB; empty program {e0} kB; {e1} kB", "no growth",
+          steady <= 0,
+          f"Kestrova {k1 - f1:+d} kB over the fair baseline and {k1 - e1:+d} kB over the empty program after the "
+          f"taps; {k100} kB after 100 taps ({steady:+d} kB over the next {plain_taps - 100}), {km} kB after the "
           f"menu-bar taps; Private_Clean + Private_Dirty of smaps_rollup")
 
 
@@ -392,11 +533,38 @@ def main():
     p.add_argument("--start-runs", type=int, default=6, help="the first start of each program warms the prefix "
                    "and is left out")
     p.add_argument("--idle-seconds", type=int, default=30)
+    p.add_argument("--only", choices=["memory"], help="run one section alone")
+    p.add_argument("--kestrova-exe", help="measure this Kestrova.exe in the memory section (an older build, say); "
+                   "its baselines stay those of --win-build")
     a = p.parse_args()
     a.taps = max(a.taps, 100)
     a.start_runs = max(a.start_runs, 2)
     began = time.monotonic()
     t = Table()
+
+    # Each Kestrova.exe that runs here beside the baselines built with it.
+    builds = [("x86_64", a.win_build)]
+    run32, why = shipped_exe_choice()
+    if run32:
+        builds.append(("i686, the shipped file", a.win32_build))
+    else:
+        note(f"memory: the shipped i686 file is not measured: {why}")
+    probe = os.path.join(a.win_build, "tests", "e2e", "tools", "probe.exe")
+    memories = []
+    for build, folder in builds:
+        try:
+            note(f"memory, {build}: Kestrova /hidden, the fair baseline and the empty program; then shown and hidden")
+            m = memory(folder, probe, a.kestrova_exe if folder == a.win_build else None)
+            memory_baseline_rows(t, m, build)
+            memories.append((m, build))
+        except (OSError, subprocess.SubprocessError, RuntimeError) as e:
+            t.failed(f"private memory after a hidden start ({build})", "within 1 MB of the fair baseline", e)
+    if a.only == "memory":
+        print()
+        t.print()
+        for m, build in memories:
+            print("\n" + "\n".join(accounting(m, build)))
+        return
 
     try:
         detector_rows(t, native(a.host_build))
@@ -434,13 +602,15 @@ def main():
     if tp:
         memory_rows(t, tp, a.taps)
     else:
-        t.failed("private memory after start; after the taps", "within 2 MB of it; no growth", tap_error)
+        t.failed("private memory before and after the taps", "no growth", tap_error)
     start_rows(t, h)
     size_rows(t, a.win32_build)
 
     note(f"done in {time.monotonic() - began:.0f} s")
     print()
     t.print()
+    for m, build in memories:
+        print("\n" + "\n".join(accounting(m, build)))
     print(f"- Under Wine 8 (the x86_64 build stands in for the i686 one), on a machine others share. Hook times "
           f"by QueryPerformanceCounter at {h.get('qpc_frequency', 0) / 1e6:.0f} MHz; latencies by the key "
           f"target's own QueryPerformanceCounter clock.")

@@ -6,8 +6,42 @@ USER_HZ 100) but include threads that have ended; schedstat counts in
 nanoseconds but only for threads still alive."""
 import glob
 import os
+import time
 
 TICK_MS = 1000.0 / os.sysconf("SC_CLK_TCK")
+
+
+def program_pid(prefix, exe, args=(), timeout=30.0):
+    """The Linux pid of the Wine process that runs exe (a Unix path) with args
+    in that WINEPREFIX. A loader that cannot run the program itself starts
+    start.exe, which runs it in a process of its own: then the pid of the
+    command is start.exe's, and its figures are not the program's."""
+    name = os.path.basename(exe).lower()
+    want_env = b"WINEPREFIX=" + os.fsencode(prefix)
+    want_args = [str(a) for a in args]
+    deadline = time.monotonic() + timeout
+    while True:
+        for entry in os.listdir("/proc"):
+            if not entry.isdigit():
+                continue
+            try:
+                with open(f"/proc/{entry}/cmdline", "rb") as f:
+                    argv = f.read().split(b"\0")
+                first = argv[0].decode("utf-8", "replace").lower()
+                # The program's process names itself by its path, Windows or Unix.
+                if not first.replace("\\", "/").endswith("/" + name):
+                    continue
+                if [a.decode("utf-8", "replace") for a in argv[1:] if a] != want_args:
+                    continue
+                with open(f"/proc/{entry}/environ", "rb") as f:
+                    if want_env not in f.read().split(b"\0"):
+                        continue
+                return int(entry)
+            except OSError:
+                continue  # ended, or not ours to read
+        if time.monotonic() > deadline:
+            raise RuntimeError(f"no Wine process runs {exe} {' '.join(want_args)}")
+        time.sleep(0.1)
 
 
 def _task_files(pid, name):

@@ -81,8 +81,9 @@ def is_(kind, message, key):
 
 
 class TapSession:
-    def __init__(self, kestrova_exe, empty_exe, keytarget_exe, delay_ms):
+    def __init__(self, kestrova_exe, empty_exe, keytarget_exe, delay_ms, fair_exe=None):
         self.kestrova_exe = kestrova_exe
+        self.fair_exe = fair_exe
         self.empty_exe = empty_exe
         self.keytarget_exe = keytarget_exe
         self.delay_ms = delay_ms
@@ -96,7 +97,13 @@ class TapSession:
             self.env.reg_set(DELAY_KEY, "Delay", "REG_DWORD", self.delay_ms)
             self.empty = self._start_ready([self.empty_exe])
             self.empty_hook = self._start_ready([self.empty_exe, "--hook", "--caption", "whole_empty_hook"])
+            self.fair = self.env.popen([self.fair_exe], stdout=subprocess.DEVNULL) if self.fair_exe else None
             self.kestrova = self.env.popen([self.kestrova_exe, "/hidden"], stdout=subprocess.DEVNULL)
+            # The programs' own processes: each `wine` command is start.exe's.
+            pid = lambda exe, *args: procstat.program_pid(self.env.prefix, exe, args)  # noqa: E731
+            self.pids = (pid(self.kestrova_exe, "/hidden"), pid(self.empty_exe),
+                         pid(self.empty_exe, "--hook", "--caption", "whole_empty_hook"))
+            self.fair_pid = pid(self.fair_exe) if self.fair_exe else None
         except BaseException:
             self.env.stop()
             raise
@@ -188,6 +195,6 @@ class TapSession:
         raise RuntimeError("Kestrova's hook never answered a tap")
 
     def sample(self):
-        """procstat samples of (Kestrova, empty program, empty hook host)."""
-        return (procstat.Sample(self.kestrova.pid), procstat.Sample(self.empty.pid),
-                procstat.Sample(self.empty_hook.pid))
+        """procstat samples of (Kestrova, empty program, empty hook host, and
+        the fair baseline when there is one)."""
+        return tuple(procstat.Sample(pid) for pid in self.pids + ((self.fair_pid,) if self.fair_pid else ()))

@@ -163,29 +163,3 @@ Bounds FitBanner(int clientWidth, int clientHeight, int imageWidth, int imageHei
     }
     return {x, y, imageWidth, imageHeight};
 }
-
-std::uint8_t BlendChannel(std::uint8_t c, std::uint8_t alpha, std::uint8_t k) {
-    // a/255*c + k*(1 - a/255) = (a*c + k*(255 - a)) / 255, taken in integers so the
-    // truncation is exact: in floating point alpha 254 over c = 0, k = 255 comes
-    // out as 0.99999... and truncates to 0 instead of 1. The value never leaves
-    // 0..255, so the clamp is already met.
-    const unsigned a = alpha;
-    return static_cast<std::uint8_t>((a * c + (255u - a) * k) / 255u);
-}
-
-void BlendBanner(const BannerPixels& pixels, std::uint8_t red, std::uint8_t green, std::uint8_t blue,
-                 std::uint8_t* out) {
-    const std::uint8_t* in = pixels.bgra.data();
-    const std::size_t count = pixels.bgra.size() / 4;
-    for (std::size_t i = 0; i < count; ++i, in += 4, out += 4) {
-        const std::uint8_t alpha = in[3];
-        if (alpha == 255) {
-            std::memcpy(out, in, 4);
-            continue;
-        }
-        out[0] = BlendChannel(in[0], alpha, blue);
-        out[1] = BlendChannel(in[1], alpha, green);
-        out[2] = BlendChannel(in[2], alpha, red);
-        out[3] = alpha;
-    }
-}

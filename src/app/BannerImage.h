@@ -1,6 +1,6 @@
 #pragma once
-// The banner picture without Windows: decoding the PNG, the rectangle it is
-// drawn into, and the blend of its translucent pixels onto a background colour.
+// The banner picture without Windows: decoding the PNG and the rectangle it
+// is drawn into.
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -29,13 +29,3 @@ std::optional<BannerPixels> DecodeBannerPng(const std::uint8_t* data, std::size_
 // clientWidth x clientHeight: centred, scaled down proportionally when it is
 // larger, never enlarged. An empty picture or area gives an empty rectangle.
 Bounds FitBanner(int clientWidth, int clientHeight, int imageWidth, int imageHeight);
-
-// One colour channel c with alpha a over the background channel k:
-// trunc(a / 255 * c + k * (1 - a / 255)), clamped to 0..255, computed exactly.
-std::uint8_t BlendChannel(std::uint8_t c, std::uint8_t alpha, std::uint8_t k);
-
-// Writes the picture blended onto the background (red, green, blue) into out,
-// which holds as many bytes as pixels.bgra. Pixels with alpha 255 are copied
-// unchanged; the others get each colour channel blended. Alpha is kept.
-void BlendBanner(const BannerPixels& pixels, std::uint8_t red, std::uint8_t green, std::uint8_t blue,
-                 std::uint8_t* out);

@@ -1,21 +1,23 @@
 #include "app/BannerImageWin.h"
 
-#include "app/BannerImage.h"
+#include "app/BannerScale.h"
 #include "platform/UniqueHandle.h"
 #include "platform/Window.h"
 
-#include <optional>
 #include <utility>
 
 const char bannerClassName[] = "KestrovaBanner";
 
 namespace {
 
-// The decoded picture and, cached, its blend onto one background colour: the
-// blend touches every pixel, so it is redone only when the colour changes.
+// The picture at the size it is drawn, premultiplied, and, cached, its blend
+// onto one background colour: redone only when the colour changes.
 struct BannerState {
-    bool loadAttempted = false;
-    std::optional<BannerPixels> picture;
+    BannerSource source{&DecodeResourceBanner};
+    bool decodeFailed = false;
+    int pictureWidth = 0;  // of the full-size picture; 0 until it was decoded once
+    int pictureHeight = 0;
+    PremultipliedPixels shown;
     UniqueBitmap blended;
     COLORREF blendedOn = 0;
 };
@@ -25,13 +27,50 @@ BannerState& banner() {
     return state;
 }
 
+std::optional<BannerPixels> decode() {
+    BannerState& state = banner();
+    std::optional<BannerPixels> picture = state.source.decode ? state.source.decode() : std::nullopt;
+    if (!picture) {
+        state.decodeFailed = true;
+        state.shown = {};
+        state.blended.reset();
+        return picture;
+    }
+    state.pictureWidth = picture->width;
+    state.pictureHeight = picture->height;
+    return picture;
+}
+
+// Where the picture goes in a client area of that size; decodes the picture
+// and reduces it when none of the fit's size is held. The full-size picture
+// lives only inside this call. An empty rectangle when there is nothing to draw.
+Bounds prepare(int clientWidth, int clientHeight) {
+    BannerState& state = banner();
+    if (state.decodeFailed || clientWidth <= 0 || clientHeight <= 0) return {0, 0, 0, 0};
+    std::optional<BannerPixels> picture;
+    if (state.pictureWidth == 0 && !(picture = decode())) return {0, 0, 0, 0};
+    Bounds fit = FitBanner(clientWidth, clientHeight, state.pictureWidth, state.pictureHeight);
+    if (fit.width <= 0 || fit.height <= 0) return {0, 0, 0, 0};
+    if (fit.width == state.shown.width && fit.height == state.shown.height) return fit;
+
+    // The box changed size since the picture was reduced: from a new decode,
+    // as a reduction of the reduced picture would blur it twice.
+    if (!picture) {
+        if (!(picture = decode())) return {0, 0, 0, 0};
+        fit = FitBanner(clientWidth, clientHeight, state.pictureWidth, state.pictureHeight);
+        if (fit.width <= 0 || fit.height <= 0) return {0, 0, 0, 0};
+    }
+    state.blended.reset();
+    state.shown = ScaleBanner(*picture, fit.width, fit.height);
+    return state.shown.bgra.empty() ? Bounds{0, 0, 0, 0} : fit;
+}
+
 HBITMAP blendedBitmap(COLORREF background) {
     BannerState& state = banner();
-    if (!state.picture) return nullptr;
     if (state.blended && state.blendedOn == background) return state.blended.get();
     state.blended.reset();
 
-    const BannerPixels& picture = *state.picture;
+    const PremultipliedPixels& picture = state.shown;
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
     info.bmiHeader.biWidth = picture.width;
@@ -49,12 +88,6 @@ HBITMAP blendedBitmap(COLORREF background) {
     return state.blended.get();
 }
 
-int stretchMode() {
-    DEVMODEA mode{};
-    mode.dmSize = sizeof(mode);
-    if (EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode) && mode.dmBitsPerPel > 16) return HALFTONE;
-    return COLORONCOLOR;
-}
 
 void paint(HWND window, HDC dc) {
     ScopedSaveDC saved(dc);
@@ -62,10 +95,7 @@ void paint(HWND window, HDC dc) {
     GetClientRect(window, &client);
     FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
 
-    const BannerState& state = banner();
-    if (!state.picture) return;
-    const int iw = state.picture->width, ih = state.picture->height;
-    const Bounds fit = FitBanner(client.right, client.bottom, iw, ih);
+    const Bounds fit = prepare(client.right, client.bottom);
     if (fit.width <= 0 || fit.height <= 0) return;
     HBITMAP bitmap = blendedBitmap(GetSysColor(COLOR_BTNFACE));
     if (!bitmap) return;
@@ -73,11 +103,8 @@ void paint(HWND window, HDC dc) {
     UniqueMemoryDC source(CreateCompatibleDC(dc));
     if (!source) return;
     ScopedSelect select(source.get(), bitmap);
-    const int mode = stretchMode();
-    SetStretchBltMode(dc, mode);
-    // HALFTONE needs the brush origin set again after the mode changes.
-    if (mode == HALFTONE) SetBrushOrgEx(dc, 0, 0, nullptr);
-    StretchBlt(dc, fit.left, fit.top, fit.width, fit.height, source.get(), 0, 0, iw, ih, SRCCOPY);
+    // Already at its size: copied pixel for pixel, no stretching.
+    BitBlt(dc, fit.left, fit.top, fit.width, fit.height, source.get(), 0, 0, SRCCOPY);
 }
 
 void onPaint(HWND window) {
@@ -107,17 +134,14 @@ void RegisterBannerClass(HINSTANCE instance) {
     RegisterClassOnce(wc);
 }
 
-bool LoadBannerPictureFrom(const unsigned char* png, std::size_t size) {
-    BannerState& state = banner();
-    state.blended.reset();
-    state.picture = DecodeBannerPng(png, size);
-    return state.picture.has_value();
+std::optional<BannerPixels> DecodeResourceBanner() {
+    const std::string_view png = ResourceBytes(GetModuleHandleA(nullptr), "BANNER_PNG", RT_RCDATA);
+    if (png.empty()) return std::nullopt;
+    return DecodeBannerPng(reinterpret_cast<const std::uint8_t*>(png.data()), png.size());
 }
 
-void LoadBannerPicture() {
-    if (banner().loadAttempted) return;
-    banner().loadAttempted = true;
-    const std::string_view png = ResourceBytes(GetModuleHandleA(nullptr), "BANNER_PNG", RT_RCDATA);
-    if (png.empty()) return;
-    LoadBannerPictureFrom(reinterpret_cast<const unsigned char*>(png.data()), png.size());
+void SetBannerSource(BannerSource source) {
+    BannerState& state = banner();
+    state = BannerState{};
+    state.source = source;
 }

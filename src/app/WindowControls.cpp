@@ -161,7 +161,6 @@ void CreateControls(HWND window) {
     }
 
     if (const HWND box = Control(ControlId::DelayBox)) AttachDelayBox(box);
-    LoadBannerPicture();
 
     for (const HWND control : s.controls)
         if (control) ShowWindow(control, SW_SHOWNA);

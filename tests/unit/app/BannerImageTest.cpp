@@ -45,49 +45,6 @@ TEST(BannerFit, PlacesPictureCentredAndNeverEnlarged) {
     }
 }
 
-TEST(BannerBlend, ChannelFollowsTheFormulaTruncated) {
-    struct Case {
-        int c, alpha, k, expected;
-    };
-    const std::vector<Case> cases = {
-        {255, 0, 0, 0},     {0, 0, 255, 255},   {200, 0, 100, 100},  // transparent: background
-        {255, 128, 0, 128}, {0, 128, 255, 127}, {200, 128, 100, 150},
-        {255, 254, 0, 254}, {200, 254, 100, 199},
-        // Exactly 1: evaluated in floating point this is 0.99999... and would give 0.
-        {0, 254, 255, 1},
-        {255, 255, 0, 255}, {0, 255, 255, 0},   {200, 255, 100, 200},  // opaque: the picture
-        {255, 1, 0, 1},     {0, 1, 255, 254},   {255, 128, 255, 255},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE("c=" + std::to_string(c.c) + " alpha=" + std::to_string(c.alpha) +
-                     " k=" + std::to_string(c.k));
-        EXPECT_EQ(BlendChannel(static_cast<std::uint8_t>(c.c), static_cast<std::uint8_t>(c.alpha),
-                               static_cast<std::uint8_t>(c.k)),
-                  c.expected);
-    }
-}
-
-TEST(BannerBlend, PictureBlendsOnlyTranslucentPixelsInBlueGreenRedOrder) {
-    BannerPixels picture;
-    picture.width = 4;
-    picture.height = 1;
-    picture.bgra = {
-        10, 20, 30, 255,   // opaque: copied as it is
-        10, 20, 30, 0,     // transparent: the background
-        0, 255, 0, 128,    // half: between the two
-        255, 255, 255, 254,
-    };
-    Bytes out(picture.bgra.size(), 0xEE);
-    BlendBanner(picture, /*red*/ 200, /*green*/ 100, /*blue*/ 50, out.data());
-    const Bytes expected = {
-        10, 20, 30, 255,
-        50, 100, 200, 0,
-        24, 177, 99, 128,  // (128*c + 127*k) / 255 per channel
-        254, 254, 254, 254,
-    };
-    EXPECT_EQ(out, expected);
-}
-
 struct GoodCase {
     const char* what;
     Image image;
