@@ -96,6 +96,23 @@ LRESULT onTaskbarCreatedBroadcast() {
     return 0;
 }
 
+LRESULT onRawInput(HWND window, WPARAM wParam, LPARAM lParam) {
+    if (State().events.onKeyboardInput)
+        State().events.onKeyboardInput(static_cast<uint32_t>(GetMessageTime()));
+    // The default processing releases what the system holds for the input.
+    return DefWindowProcA(window, WM_INPUT, wParam, lParam);
+}
+
+LRESULT onPowerBroadcast(HWND window, WPARAM event, LPARAM lParam) {
+    if (State().events.onPowerBroadcast) State().events.onPowerBroadcast(static_cast<uint32_t>(event));
+    return DefWindowProcA(window, WM_POWERBROADCAST, event, lParam);
+}
+
+LRESULT onSessionChange(HWND window, WPARAM event, LPARAM sessionId) {
+    if (State().events.onSessionChange) State().events.onSessionChange(static_cast<uint32_t>(event));
+    return DefWindowProcA(window, WM_WTSSESSION_CHANGE, event, sessionId);
+}
+
 LRESULT onTrayMessage(LPARAM mouseMessage) {
     int code = 0;
     switch (mouseMessage) {
@@ -188,6 +205,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case WM_CLOSE: return onClose(window);
         case WM_QUERYENDSESSION: return onQueryEndSession();
         case WM_ENDSESSION: return onEndSession(wParam);
+        case WM_INPUT: return onRawInput(window, wParam, lParam);
+        case WM_POWERBROADCAST: return onPowerBroadcast(window, wParam, lParam);
+        case WM_WTSSESSION_CHANGE: return onSessionChange(window, wParam, lParam);
         case trayMessage: return onTrayMessage(lParam);
         case destroyRequest: return onDestroyRequest();
         case WM_DESTROY: return onDestroy(window);
