@@ -5,6 +5,7 @@ nothing; a figure that misses its aim says "not met".
 
   python3 bench/run.py [--host-build DIR] [--win-build DIR] [--win32-build DIR]
                        [--taps N] [--menu-taps N] [--events N] [--idle-seconds S]
+                       [--keystrokes N]
 
 What runs (the x86_64 build under Wine stands in for the shipped i686 one,
 which cannot run here):
@@ -14,10 +15,12 @@ which cannot run here):
     wait against a bare Sleep, and the start-up watcher (real Kestrova.exe and
     the empty Win32 program, each started several times);
   - an idle Wine environment, in parallel: Kestrova.exe and the empty program
-    left alone for --idle-seconds;
+    left alone for --idle-seconds, after a few keystrokes whose check has fired;
   - a tap Wine environment: Kestrova.exe with the empty program and the empty
     hook host beside it, taps typed into a plain window, then into a window
-    with a menu bar at a 100 ms delay.
+    with a menu bar at a 100 ms delay;
+  - keystrokes (bench/whole/keystrokes.py): Kestrova.exe, then the same program
+    built without the watch of its hook, each given --keystrokes keystrokes.
 """
 import argparse
 import json
@@ -36,12 +39,16 @@ sys.path.insert(0, os.path.join(HERE, "whole"))
 from wineenv import WineEnv, shipped_exe_choice  # noqa: E402
 import procstat  # noqa: E402
 from tapsession import TapSession  # noqa: E402
+import keystrokes  # noqa: E402
 
 CAPTION = "Kestrova  By Morvenhal Tobrand"
 EXIT_COMMAND = 20002  # the tray menu's "退出(&X)"
 START_WAIT_MS = 500
 MENU_DELAY_MS = 100
 SIZE_LIMIT = 512 * 1024
+KEYSTROKE_GAP_MS = 10
+# 0.15% of one core at 10 keystrokes a second.
+WATCH_AIM_US = 150
 # The hook comes after a 500 ms wait that begins once the window exists: taps
 # sent before this would only load the machine while it starts.
 PULSE_AFTER_MS = 400
@@ -114,7 +121,11 @@ class Idle(threading.Thread):
                         procstat.program_pid(w.prefix, empty_exe))
                 time.sleep(3)  # start-up, its 500 ms wait and the hook
                 if kestrova.poll() is not None or not os.path.exists(f"/proc/{pids[0]}"):
-                    raise RuntimeError("Kestrova ended")
+                    raise RuntimeError(f"Kestrova ended with {kestrova.returncode}")
+                # Keys typed first: the check they arm fires once and is not
+                # armed again while nobody types.
+                keystrokes.type_keys(self.win_build, w, 20)
+                time.sleep(3)
                 before = tuple(procstat.Sample(pid) for pid in pids)
                 self.ready.set()
                 time.sleep(self.seconds)
@@ -466,7 +477,8 @@ def idle_rows(t, idle, seconds):
     t.add(f"processor use while idle for {seconds} s", f"{k_run:.3f} ms, {k_wake} wake-ups",
           f"empty program {e_run:.3f} ms, {e_wake} wake-ups", "0: no timer, no polling",
           k_cpu == 0 and k_wake <= e_wake,
-          f"started /hidden, hook in place, {idle.result['threads']} thread(s); run time from schedstat (ns), "
+          f"started /hidden, hook in place and watched, 20 keystrokes typed and their check fired before the "
+          f"idle time; {idle.result['threads']} thread(s); run time from schedstat (ns), "
           f"wake-ups = context switches of its threads; by ticks {k_cpu:.0f} ms")
 
 
@@ -536,6 +548,7 @@ def main():
     p.add_argument("--only", choices=["memory"], help="run one section alone")
     p.add_argument("--kestrova-exe", help="measure this Kestrova.exe in the memory section (an older build, say); "
                    "its baselines stay those of --win-build")
+    p.add_argument("--keystrokes", type=int, default=1000)
     a = p.parse_args()
     a.taps = max(a.taps, 100)
     a.start_runs = max(a.start_runs, 2)
@@ -595,6 +608,14 @@ def main():
         t.failed("tap to Menu key, plain window", "median under 5 ms", tap_error)
         t.failed("tap to Menu key, menu-bar window, minus the delay", "under 20 ms", tap_error)
         t.failed("processor time per tap", "under 2 ms; under 5 ms", tap_error)
+
+    note(f"keystrokes: {a.keystrokes} into Kestrova.exe, then into the build without the watch")
+    try:
+        keystrokes.rows(t, keystrokes.measure(a.win_build, a.keystrokes, KEYSTROKE_GAP_MS), a.keystrokes,
+                        KEYSTROKE_GAP_MS, WATCH_AIM_US)
+    except (OSError, subprocess.SubprocessError, RuntimeError, TimeoutError) as e:
+        t.failed("processor time per keystroke, with the hook's watch", f"the watch adds under {WATCH_AIM_US} µs",
+                 f"the keystroke run failed: {e}")
 
     wait_rows(t, h)
     idle.join(a.idle_seconds + 120)

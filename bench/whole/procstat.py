@@ -109,3 +109,10 @@ class Sample:
     def __sub__(self, earlier):
         """(cpu ms, run ms, wake-ups) since the earlier sample."""
         return (self.cpu_ms - earlier.cpu_ms, (self.run_ns - earlier.run_ns) / 1e6, self.wakeups - earlier.wakeups)
+
+
+def windows_pid(proc, timeout=30.0):
+    """program_pid for proc, a Popen of `LOADER PROGRAM ARGS` started by WineEnv."""
+    with open(f"/proc/{proc.pid}/environ", "rb") as f:
+        prefix = next(e for e in f.read().split(b"\0") if e.startswith(b"WINEPREFIX="))
+    return program_pid(os.fsdecode(prefix[len(b"WINEPREFIX="):]), proc.args[1], proc.args[2:], timeout)

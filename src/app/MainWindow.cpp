@@ -96,6 +96,23 @@ LRESULT OnTaskbarCreated() {
     return 0;
 }
 
+LRESULT OnRawInput(HWND window, WPARAM wParam, LPARAM lParam) {
+    if (State().events.onKeyboardInput)
+        State().events.onKeyboardInput(static_cast<uint32_t>(GetMessageTime()));
+    // The default processing releases what the system holds for the input.
+    return DefWindowProcA(window, WM_INPUT, wParam, lParam);
+}
+
+LRESULT OnPowerBroadcast(HWND window, WPARAM event, LPARAM lParam) {
+    if (State().events.onPowerBroadcast) State().events.onPowerBroadcast(static_cast<uint32_t>(event));
+    return DefWindowProcA(window, WM_POWERBROADCAST, event, lParam);
+}
+
+LRESULT OnSessionChange(HWND window, WPARAM event, LPARAM sessionId) {
+    if (State().events.onSessionChange) State().events.onSessionChange(static_cast<uint32_t>(event));
+    return DefWindowProcA(window, WM_WTSSESSION_CHANGE, event, sessionId);
+}
+
 LRESULT OnTrayMessage(LPARAM mouseMessage) {
     int code = 0;
     switch (mouseMessage) {
@@ -188,6 +205,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case WM_CLOSE: return OnClose(window);
         case WM_QUERYENDSESSION: return OnQueryEndSession();
         case WM_ENDSESSION: return OnEndSession(wParam);
+        case WM_INPUT: return OnRawInput(window, wParam, lParam);
+        case WM_POWERBROADCAST: return OnPowerBroadcast(window, wParam, lParam);
+        case WM_WTSSESSION_CHANGE: return OnSessionChange(window, wParam, lParam);
         case trayMessage: return OnTrayMessage(lParam);
         case destroyRequest: return OnDestroyRequest();
         case WM_DESTROY: return OnDestroy(window);

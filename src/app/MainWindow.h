@@ -4,6 +4,7 @@
 // UI thread.
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
 #include "platform/Window.h"
@@ -23,6 +24,9 @@ struct MainWindowEvents {
     void (*onAutostartClicked)() = nullptr;
     void (*onEndSession)() = nullptr;             // WM_ENDSESSION with wParam TRUE
     void (*onTaskbarCreated)() = nullptr;         // the shell's "TaskbarCreated" broadcast
+    void (*onKeyboardInput)(uint32_t time) = nullptr;   // WM_INPUT, with the message's time
+    void (*onPowerBroadcast)(uint32_t event) = nullptr; // WM_POWERBROADCAST
+    void (*onSessionChange)(uint32_t event) = nullptr;  // WM_WTSSESSION_CHANGE
     // WM_DESTROY, after onWillBeDestroyed and after the menu bar is detached and
     // destroyed: the tray icon is removed once more so it never outlives the window.
     void (*removeTrayIcon)() = nullptr;

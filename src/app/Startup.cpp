@@ -60,6 +60,9 @@ MainWindowEvents programEvents() {
     events.onAutostartClicked = onAutostartClicked;
     events.onEndSession = onEndSession;
     events.onTaskbarCreated = onTaskbarCreated;
+    events.onKeyboardInput = onKeyboardInput;
+    events.onPowerBroadcast = onPowerBroadcast;
+    events.onSessionChange = onSessionChange;
     events.removeTrayIcon = RemoveTrayIcon;
     events.onDestroyed = onMainWindowDestroyed;
     return events;
@@ -110,8 +113,9 @@ void onCreated() {
     AddTrayIcon(ApplicationIconData(), programCaption);
     DelayWithEvents(hookDelayMs);
     // A quit chosen during the wait (or the end of the session) has run the
-    // shutdown steps already, and nothing would remove a hook installed now.
-    if (!shutdownDone) InstallKeyboardHook();
+    // shutdown steps already: the key remapping then installs nothing, since
+    // nothing would remove a hook installed now.
+    InstallKeyboardHook(MainWindowHandle());
 }
 
 bool ClaimSingleInstance() {

@@ -3,18 +3,10 @@
 HHOOK hookHandle = nullptr;
 keymap::TapDetector tapDetector;
 
-void InstallKeyboardHook() {
-    // Not tested: without the hook the program runs on, without remapping.
-    hookHandle = SetWindowsHookExA(WH_KEYBOARD_LL, &KeyboardHookProc, GetModuleHandleA(nullptr), 0);
-}
-
-void RemoveKeyboardHook() {
-    UnhookWindowsHookEx(hookHandle);
-}
-
 LRESULT CALLBACK KeyboardHookProc(int nCode, WPARAM wParam, LPARAM lParam) {
     // nCode is deliberately not looked at; the system always passes the event.
     const auto* event = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
+    hookWatchdog.OnHookEvent(event->time);
     const auto key = static_cast<uint8_t>(event->vkCode & 0xFF);
     if (tapDetector.ProcessKeyEvent(static_cast<uint32_t>(wParam), key)) StartMenuKeyWorker();
     // Never a value of its own: no event is ever swallowed or changed.

@@ -34,6 +34,9 @@ public:
 
     bool altArmed() const { return altArmed_; }
 
+    // Back to the start state: a new hook begins without a half-seen tap.
+    void Clear() { altArmed_ = false; }
+
 private:
     bool altArmed_ = false;
 };

@@ -25,7 +25,7 @@ int main(int argc, char** argv) {
     }
     actionDelayMs.store(static_cast<int32_t>(delay));
 
-    InstallKeyboardHook();
+    InstallKeyboardHook(nullptr);  // no window: no watch
     std::puts(hookHandle ? "hooked" : "hook failed");
     std::fflush(stdout);
     if (!hookHandle) return 1;

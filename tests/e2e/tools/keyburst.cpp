@@ -13,6 +13,8 @@
 //                 key released while right Alt is held cancels a tap.
 //                 -> "sent N <sent> us <elapsed> unanswered <count>"
 //   key VK        one press and release of VK     -> "sent key VK"
+//   keys N VK GAP N presses and releases of VK, at least GAP milliseconds
+//                 apart                            -> "sent keys N <sent> us <elapsed>"
 //   quit          ends the program
 // Prints "ready" once its own hook, which watches for the Menu key, is in place.
 #include <windows.h>
@@ -86,6 +88,20 @@ void Burst(long count, long gapMs, bool paced) {
     std::fflush(stdout);
 }
 
+void Keys(long count, long vk, long gapMs) {
+    const long long start = NowMicroseconds();
+    long sent = 0;
+    const KEYBDINPUT keys[] = {Key(static_cast<WORD>(vk), 0, 0), Key(static_cast<WORD>(vk), 0, KEYEVENTF_KEYUP)};
+    for (long i = 0; i < count; ++i) {
+        const long long due = start + static_cast<long long>(i) * gapMs * 1000;
+        const long long now = NowMicroseconds();
+        if (due > now) Sleep(static_cast<DWORD>((due - now) / 1000));
+        sent += Send(keys, 2) == 2 ? 1 : 0;
+    }
+    std::printf("sent keys %ld %ld us %lld\n", count, sent, NowMicroseconds() - start);
+    std::fflush(stdout);
+}
+
 // Standard input is read on its own thread: the main thread keeps retrieving
 // messages, which is where its hook is called.
 DWORD WINAPI ReadCommands(LPVOID mainThread) {
@@ -96,6 +112,9 @@ DWORD WINAPI ReadCommands(LPVOID mainThread) {
         const int fields = std::sscanf(line, "burst %ld %ld %15s", &a, &b, mode);
         if (fields >= 2 && a >= 0 && b >= 0) {
             Burst(a, b, fields == 3 && std::strcmp(mode, "paced") == 0);
+        } else if (long vk = 0; std::sscanf(line, "keys %ld %ld %ld", &a, &vk, &b) == 3 && a >= 0 && vk > 0 &&
+                                vk < 256 && b >= 0) {
+            Keys(a, vk, b);
         } else if (std::sscanf(line, "key %ld", &a) == 1 && a > 0 && a < 256) {
             const KEYBDINPUT keys[] = {Key(static_cast<WORD>(a), 0, 0), Key(static_cast<WORD>(a), 0, KEYEVENTF_KEYUP)};
             Send(keys, 2);

@@ -3,11 +3,13 @@
 // its own low-level keyboard hook sees, with a QueryPerformanceCounter time in
 // microseconds, so a test can see which keys arrived, in which order, and when.
 //
-//   keytarget [--menu] [--cabinet] [--popup] [--caption TEXT]
+//   keytarget [--menu] [--cabinet] [--popup] [--swallow-tap] [--caption TEXT]
 //     --menu     the window has a menu bar
 //     --cabinet  the window's class is "CabinetWClass" (an Explorer folder window)
 //     --popup    WM_CONTEXTMENU opens a small context menu, as a real program
 //                would, so a person (or a screenshot) sees the Menu key work
+//     --swallow-tap  its hook logs right Alt and X, then swallows them: the hooks
+//                installed before it never see the right-Alt sequence
 //
 // Lines:  ready <hwnd>
 //         win <message> <wParam> <us>     WM_KEYDOWN/UP, WM_SYSKEYDOWN/UP, WM_CONTEXTMENU
@@ -29,6 +31,7 @@ LARGE_INTEGER frequency;
 LARGE_INTEGER origin;
 HHOOK ownHook = nullptr;
 bool showPopup = false;
+bool swallowTap = false;
 
 // The context menu a real program would open for the Menu key, at the window's
 // top-left corner (lParam -1, -1 means "from the keyboard").
@@ -59,6 +62,7 @@ LRESULT CALLBACK OwnHookProc(int nCode, WPARAM wParam, LPARAM lParam) {
     if (nCode == HC_ACTION) {
         const auto* e = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
         Log("hook", wParam, e->vkCode);
+        if (swallowTap && (e->vkCode == VK_RMENU || e->vkCode == 'X')) return 1;
     }
     return CallNextHookEx(ownHook, nCode, wParam, lParam);
 }
@@ -118,10 +122,12 @@ int main(int argc, char** argv) {
             className = "CabinetWClass";
         } else if (std::strcmp(argv[i], "--popup") == 0) {
             showPopup = true;
+        } else if (std::strcmp(argv[i], "--swallow-tap") == 0) {
+            swallowTap = true;
         } else if (std::strcmp(argv[i], "--caption") == 0 && i + 1 < argc) {
             caption = argv[++i];
         } else {
-            std::fprintf(stderr, "usage: keytarget [--menu] [--cabinet] [--popup] [--caption TEXT]\n");
+            std::fprintf(stderr, "usage: keytarget [--menu] [--cabinet] [--popup] [--swallow-tap] [--caption TEXT]\n");
             return 2;
         }
     }

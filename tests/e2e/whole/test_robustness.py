@@ -325,8 +325,8 @@ class QuitDuringStartupTest(RobustnessCase):
             self.assertIn("kind=pressed sent=2", chooser_log.snapshot())
             self.assertEqual(env.reg_query(PROGRAM_KEY, "Delay"), ("REG_DWORD", "0x64"), "the delay was saved")
             self.assertFalse(tray_icon_shown(env), "no icon left")
-            # The hook the wait installs after the shutdown did not break the
-            # hooks of other programs.
+            # No hook is installed once the shutdown steps have run, and the
+            # early quit did not break the hooks of other programs.
             target = Target(env, caption="after early quit")
             injector = Injector(env)
             try:

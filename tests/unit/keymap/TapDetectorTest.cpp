@@ -109,4 +109,14 @@ TEST(TapDetector, LongHold_ThousandsOfRepeatsStillCountAsATap) {
     EXPECT_TRUE(detector.ProcessKeyEvent(keyUp, rightAlt));
 }
 
+// A new hook starts from scratch: the release that follows a press seen by the
+// hook before it starts nothing.
+TEST(TapDetector, Clear_DropsAHalfSeenTap) {
+    TapDetector detector;
+    detector.ProcessKeyEvent(sysKeyDown, rightAlt);
+    detector.Clear();
+    EXPECT_FALSE(detector.altArmed());
+    EXPECT_FALSE(detector.ProcessKeyEvent(keyUp, rightAlt));
+}
+
 }  // namespace

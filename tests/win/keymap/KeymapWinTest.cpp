@@ -235,7 +235,9 @@ protected:
         belowAnswer = 0;
         belowHook = SetWindowsHookExA(WH_KEYBOARD_LL, &BelowHookProc, GetModuleHandleA(nullptr), 0);
         ASSERT_NE(belowHook, nullptr);
-        InstallKeyboardHook();
+        // A fresh watchdog: the last test's shutdown steps refuse every install.
+        hookWatchdog = keymap::HookWatchdog{};
+        InstallKeyboardHook(nullptr);
         ASSERT_NE(hookHandle, nullptr);
     }
     void TearDown() override {
