@@ -218,7 +218,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 
 void SetWindowIcons(HWND window) {
     WindowState& s = State();
-    const std::string icon = ApplicationIconData();
+    const std::string& icon = ApplicationIconData();
     const auto* bytes = reinterpret_cast<const unsigned char*>(icon.data());
     s.bigIcon.reset(MakeIconFromData(bytes, icon.size(), true));
     s.smallIcon.reset(MakeIconFromData(bytes, icon.size(), false));
