@@ -122,8 +122,8 @@ TEST_F(MainWindowTest, Controls_NoTwoOverlap_EachLiesInsideItsParent) {
             EXPECT_GE(r.left, client.left);
             EXPECT_GE(r.top, client.top);
             EXPECT_LE(r.bottom, client.bottom);
-            // The banner is laid out 400 pixels wide, wider than the client
-            // area; its picture is fitted into what is left of it.
+            // The layout gives the banner 400 pixels, more than the client
+            // area is wide: its right edge is cut off by the window.
             if (children[i] != Ctl(ControlId::Banner)) {
                 EXPECT_LE(r.right, client.right);
             }
