@@ -1,26 +1,28 @@
 #include "app/DelayBox.h"
 
 #include "app/DelayText.h"
+#include "platform/Subclass.h"
 #include "platform/UniqueHandle.h"
 #include "platform/Window.h"
 
+#include <memory>
 #include <string>
 
 namespace {
 
-constexpr char stateProperty[] = "Kestrova.DelayBox";
 constexpr int spinWidth = 18;
 constexpr short spinLower = 1;
 constexpr short spinUpper = 1000;
 
 struct DelayBoxState {
-    WNDPROC previousProc = nullptr;
     HWND spin = nullptr;  // a sibling; the parent destroys it
     UniqueFont font;      // the font last applied, when it is ours to delete
 };
 
+LRESULT delayBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam, const SubclassRecord& record);
+
 DelayBoxState* stateOf(HWND box) {
-    return static_cast<DelayBoxState*>(GetPropA(box, stateProperty));
+    return static_cast<DelayBoxState*>(SubclassContext(box, delayBoxProc));
 }
 
 void placeSpin(HWND box, HWND spin) {
@@ -52,16 +54,14 @@ void keepMinimumHeight(HWND box, HFONT font) {
     }
 }
 
-LRESULT CALLBACK delayBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
-    DelayBoxState* state = stateOf(box);
-    if (!state) return DefWindowProcA(box, message, wParam, lParam);
-    const WNDPROC previous = state->previousProc;
+LRESULT delayBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam, const SubclassRecord& record) {
+    auto* state = static_cast<DelayBoxState*>(record.context);
     switch (message) {
     case WM_CHAR:
         if (!DelayBoxAcceptsChar(static_cast<unsigned>(wParam))) return 0;
         break;
     case WM_WINDOWPOSCHANGED: {
-        const LRESULT result = CallWindowProcA(previous, box, message, wParam, lParam);
+        const LRESULT result = record.callPrevious(box, message, wParam, lParam);
         const auto* pos = reinterpret_cast<const WINDOWPOS*>(lParam);
         if (!(pos->flags & SWP_NOMOVE) || !(pos->flags & SWP_NOSIZE)) placeSpin(box, state->spin);
         if (pos->flags & SWP_SHOWWINDOW) showSpin(state->spin, true);
@@ -76,15 +76,14 @@ LRESULT CALLBACK delayBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lPar
     case WM_ENABLE:
         EnableWindow(state->spin, static_cast<BOOL>(wParam));
         break;
-    case WM_NCDESTROY:
-        SetWindowLongPtrA(box, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
-        RemovePropA(box, stateProperty);
-        delete state;
-        return CallWindowProcA(previous, box, message, wParam, lParam);
+    case WM_NCDESTROY: {
+        const std::unique_ptr<DelayBoxState> owned(state);
+        return record.callPrevious(box, message, wParam, lParam);
+    }
     default:
         break;
     }
-    return CallWindowProcA(previous, box, message, wParam, lParam);
+    return record.callPrevious(box, message, wParam, lParam);
 }
 
 }  // namespace
@@ -94,7 +93,7 @@ void AttachDelayBox(HWND box) {
     INITCOMMONCONTROLSEX classes{sizeof(classes), ICC_UPDOWN_CLASS};
     InitCommonControlsEx(&classes);
 
-    auto* state = new DelayBoxState;
+    auto state = std::make_unique<DelayBoxState>();
     const RECT r = WindowRectInParent(box);
     state->spin = CreateWindowExA(0, UPDOWN_CLASSA, nullptr, WS_CHILD | WS_CLIPSIBLINGS, r.right, r.top,
                                   spinWidth, r.bottom - r.top, GetParent(box), nullptr,
@@ -107,9 +106,11 @@ void AttachDelayBox(HWND box) {
     if (!IsWindowEnabled(box)) EnableWindow(state->spin, FALSE);
     if (GetWindowLongPtrA(box, GWL_STYLE) & WS_VISIBLE) showSpin(state->spin, true);
 
-    SetPropA(box, stateProperty, state);
-    state->previousProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(box, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(delayBoxProc)));
+    if (!Subclass(box, delayBoxProc, state.get())) {
+        if (state->spin) DestroyWindow(state->spin);
+        return;
+    }
+    state.release();  // the box's now: deleted at WM_NCDESTROY
 
     SendMessageA(box, EM_LIMITTEXT, 0, 0);
     SendMessageA(box, EM_SETSEL, 0, 0);
@@ -123,7 +124,7 @@ HWND DelayBoxSpinButtons(HWND box) {
     return state ? state->spin : nullptr;
 }
 
-void DelayBoxKillFocus(HWND box) {
+void onDelayBoxKillFocus(HWND box) {
     const std::string text = WindowText(box);
     const std::string tidy = TidyDelayText(text.c_str());
     if (tidy == text) return;
@@ -134,7 +135,7 @@ void DelayBoxKillFocus(HWND box) {
     SendMessageA(box, EM_SCROLLCARET, 0, 0);
 }
 
-LRESULT DelayBoxDeltaPos(HWND box, const NMUPDOWN* change) {
+LRESULT onDelayBoxDeltaPos(HWND box, const NMUPDOWN* change) {
     if (!change || !IsWindowEnabled(box) || !IsWindowVisible(box)) return 0;
     HWND spin = DelayBoxSpinButtons(box);
     if (!spin) spin = change->hdr.hwndFrom;

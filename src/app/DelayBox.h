@@ -12,10 +12,10 @@ void AttachDelayBox(HWND box);
 // The box's spin buttons; null when the box was not attached.
 HWND DelayBoxSpinButtons(HWND box);
 // The window forwards the box's EN_KILLFOCUS here.
-void DelayBoxKillFocus(HWND box);
+void onDelayBoxKillFocus(HWND box);
 // The window forwards WM_NOTIFY UDN_DELTAPOS from the spin buttons here; the
 // result is the notification's answer.
-LRESULT DelayBoxDeltaPos(HWND box, const NMUPDOWN* change);
+LRESULT onDelayBoxDeltaPos(HWND box, const NMUPDOWN* change);
 // Gives the box a new font (null: the stock DEFAULT_GUI_FONT) and keeps its
 // minimum height for it. An attached box owns a non-null font from then on and
 // deletes it when the next one is applied or the box is destroyed. A box that

@@ -32,6 +32,13 @@ bool IsPng(const unsigned char* p, size_t n) {
     return true;
 }
 
+// The choice rule of SelectIconImage for one directory entry. The width and
+// colour-count bytes lead the entry in an icon file and in a group directory
+// alike, so both choose by it.
+bool Qualifies(const unsigned char* entry, bool large) {
+    return entry[2] >= 16 && entry[0] == (large ? 32 : 16);
+}
+
 }  // namespace
 
 std::optional<IconImage> SelectIconImage(const unsigned char* data, size_t size, bool large) {
@@ -41,11 +48,10 @@ std::optional<IconImage> SelectIconImage(const unsigned char* data, size_t size,
     if (Word(data) != 0 || (type != 1 && type != 2) || count == 0) return std::nullopt;
     if (count > (size - headerSize) / fileEntrySize) return std::nullopt;
 
-    const unsigned wanted = large ? 32 : 16;
     const unsigned char* entry = data + headerSize + (count - 1) * fileEntrySize;
     for (size_t i = 0; i < count; ++i) {
         const unsigned char* e = data + headerSize + i * fileEntrySize;
-        if (e[2] >= 16 && e[0] == wanted) {
+        if (Qualifies(e, large)) {
             entry = e;
             break;
         }
@@ -73,7 +79,7 @@ std::optional<IconImage> SelectIconImage(const unsigned char* data, size_t size,
 }
 
 std::string BuildIconFile(std::string_view groupDirectory,
-                          const std::function<std::string_view(uint16_t id)>& image) {
+                          const std::function<std::string_view(uint16_t id)>& image, IconEntries keep) {
     const auto* dir = reinterpret_cast<const unsigned char*>(groupDirectory.data());
     const size_t size = groupDirectory.size();
     if (size < headerSize) return {};
@@ -91,6 +97,23 @@ std::string BuildIconFile(std::string_view groupDirectory,
         if (!bytes.empty() && bytes.size() <= UINT32_MAX) found.push_back({e, bytes});
     }
     if (found.empty()) return {};
+    if (keep == IconEntries::Choices) {
+        // The first large and the first small candidate and the last entry, in
+        // their order: no entry before a kept candidate qualifies for its size,
+        // and the last entry stays last, so SelectIconImage picks in this file
+        // what it picks in the whole one. The choice is made among the entries
+        // whose image was found, as it is in the whole file.
+        const auto first = [&](bool large) {
+            for (size_t i = 0; i < found.size(); ++i)
+                if (Qualifies(found[i].entry, large)) return i;
+            return found.size();
+        };
+        const size_t large = first(true), small = first(false), last = found.size() - 1;
+        std::vector<Found> kept;
+        for (size_t i = 0; i < found.size(); ++i)
+            if (i == large || i == small || i == last) kept.push_back(found[i]);
+        found.swap(kept);
+    }
 
     std::string out;
     PutWord(out, 0);

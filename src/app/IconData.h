@@ -26,9 +26,15 @@ struct IconImage {
 // to hold the start of a bitmap header.
 std::optional<IconImage> SelectIconImage(const unsigned char* data, size_t size, bool large);
 
+enum class IconEntries {
+    All,      // every entry whose image is found, in the group's order
+    Choices,  // only the entries SelectIconImage can pick, large or small, in
+              // the group's order: it picks the same images as in the whole file
+};
+
 // An icon file rebuilt from the bytes of an RT_GROUP_ICON resource: image(id)
 // gives the bytes of the RT_ICON resource with that id, empty when it is missing
 // (its entry is then left out). Empty when the group directory is malformed or
-// no image is found.
+// no image is found. Only the kept images' bytes are copied.
 std::string BuildIconFile(std::string_view groupDirectory,
-                          const std::function<std::string_view(uint16_t id)>& image);
+                          const std::function<std::string_view(uint16_t id)>& image, IconEntries keep);

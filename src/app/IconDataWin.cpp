@@ -1,5 +1,5 @@
 // Icons from the bytes of an icon file, and the application icon's bytes rebuilt
-// from the program's icon-group resource.
+// from the program's icon-group resource: the images the icons are made of.
 #include "app/IconDataWin.h"
 
 #include "app/IconData.h"
@@ -24,10 +24,18 @@ HICON MakeIconFromData(const unsigned char* data, size_t size, bool large) {
     return icon;
 }
 
-std::string ApplicationIconData() {
-    const HMODULE module = GetModuleHandleA(nullptr);
-    const std::string_view group = ResourceBytes(module, applicationIconName, RT_GROUP_ICON);
-    return BuildIconFile(group, [module](uint16_t id) {
-        return ResourceBytes(module, MAKEINTRESOURCEA(id), RT_ICON);
-    });
+const std::string& ApplicationIconData() {
+    // The icon group holds 35 images, about 300 KB; the window and the tray
+    // use three of them. Rebuilding the whole file made every one of its
+    // resource pages resident and left a heap block that size behind, so only
+    // the chosen entries are copied, once: the file is a few kilobytes and is
+    // kept for the tray icon, which is made after the window's icons.
+    static const std::string data = [] {
+        const HMODULE module = GetModuleHandleA(nullptr);
+        const std::string_view group = ResourceBytes(module, applicationIconName, RT_GROUP_ICON);
+        return BuildIconFile(
+            group, [module](uint16_t id) { return ResourceBytes(module, MAKEINTRESOURCEA(id), RT_ICON); },
+            IconEntries::Choices);
+    }();
+    return data;
 }

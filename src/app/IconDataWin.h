@@ -8,5 +8,8 @@
 // An icon from the bytes of an icon file: the 32 x 32 image when large, else the
 // 16 x 16 one; null on failure. The caller owns the icon.
 HICON MakeIconFromData(const unsigned char* data, size_t size, bool large);
-// The bytes of the application icon file, rebuilt from the icon group resource.
-std::string ApplicationIconData();
+// The bytes of an icon file rebuilt from the application icon's group resource,
+// with only the images MakeIconFromData picks from it, large or small: it makes
+// from these bytes the icons it makes from the whole file. Built at the first
+// call and kept.
+const std::string& ApplicationIconData();

@@ -58,14 +58,14 @@ bool EventsFlow() { return State().eventsFlowing; }
 
 // --- handlers, one per message -------------------------------------------------
 
-LRESULT OnEraseBackground(HWND window, HDC dc) {
+LRESULT onEraseBackground(HWND window, HDC dc) {
     RECT r;
     GetClientRect(window, &r);
     FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
     return 1;
 }
 
-LRESULT OnControlColour(HDC dc, HWND control) {
+LRESULT onControlColour(HDC dc, HWND control) {
     SetTextColor(dc, RGB(0, 0, 0));
     if (control == Control(ControlId::DelayBox)) {
         SetBkColor(dc, RGB(255, 255, 255));
@@ -75,7 +75,7 @@ LRESULT OnControlColour(HDC dc, HWND control) {
     return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
 }
 
-LRESULT OnClose(HWND) {
+LRESULT onClose(HWND) {
     const MainWindowEvents& events = State().events;
     const bool mayClose = events.onCloseQuery ? events.onCloseQuery() : onCloseQuery();
     if (mayClose) DestroyWindow(State().window);
@@ -84,36 +84,36 @@ LRESULT OnClose(HWND) {
 
 // The end of the session is never refused, and nothing is hidden for it:
 // refusing holds up every logoff and shutdown behind a tray utility.
-LRESULT OnQueryEndSession() { return TRUE; }
+LRESULT onQueryEndSession() { return TRUE; }
 
-LRESULT OnEndSession(WPARAM ending) {
+LRESULT onEndSession(WPARAM ending) {
     if (ending && State().events.onEndSession) State().events.onEndSession();
     return 0;
 }
 
-LRESULT OnTaskbarCreated() {
+LRESULT onTaskbarCreatedBroadcast() {
     if (State().events.onTaskbarCreated) State().events.onTaskbarCreated();
     return 0;
 }
 
-LRESULT OnRawInput(HWND window, WPARAM wParam, LPARAM lParam) {
+LRESULT onRawInput(HWND window, WPARAM wParam, LPARAM lParam) {
     if (State().events.onKeyboardInput)
         State().events.onKeyboardInput(static_cast<uint32_t>(GetMessageTime()));
     // The default processing releases what the system holds for the input.
     return DefWindowProcA(window, WM_INPUT, wParam, lParam);
 }
 
-LRESULT OnPowerBroadcast(HWND window, WPARAM event, LPARAM lParam) {
+LRESULT onPowerBroadcast(HWND window, WPARAM event, LPARAM lParam) {
     if (State().events.onPowerBroadcast) State().events.onPowerBroadcast(static_cast<uint32_t>(event));
     return DefWindowProcA(window, WM_POWERBROADCAST, event, lParam);
 }
 
-LRESULT OnSessionChange(HWND window, WPARAM event, LPARAM sessionId) {
+LRESULT onSessionChange(HWND window, WPARAM event, LPARAM sessionId) {
     if (State().events.onSessionChange) State().events.onSessionChange(static_cast<uint32_t>(event));
     return DefWindowProcA(window, WM_WTSSESSION_CHANGE, event, sessionId);
 }
 
-LRESULT OnTrayMessage(LPARAM mouseMessage) {
+LRESULT onTrayMessage(LPARAM mouseMessage) {
     int code = 0;
     switch (mouseMessage) {
         case WM_LBUTTONUP: code = trayLeftClick; break;
@@ -126,7 +126,7 @@ LRESULT OnTrayMessage(LPARAM mouseMessage) {
     return 0;
 }
 
-LRESULT OnDestroyRequest() {
+LRESULT onDestroyRequest() {
     WindowState& s = State();
     if (!s.destroyPending || !s.window) return 0;
     s.destroyPending = false;
@@ -134,21 +134,21 @@ LRESULT OnDestroyRequest() {
     return 0;
 }
 
-void OnControlCommand(HWND control, UINT code) {
+void onControlCommand(HWND control, UINT code) {
     if (!EventsFlow()) return;
     const WindowState& s = State();
     if (control == Control(ControlId::DelayBox)) {
         if (code == EN_CHANGE && s.textChangeSuppressed == 0) RaiseTextChanged(control);
-        if (code == EN_KILLFOCUS) DelayBoxKillFocus(control);
+        if (code == EN_KILLFOCUS) onDelayBoxKillFocus(control);
     } else if (control == Control(ControlId::AutostartBox)) {
         if (code == BN_CLICKED && s.events.onAutostartClicked) s.events.onAutostartClicked();
     }
 }
 
-LRESULT OnCommand(WPARAM wParam, LPARAM lParam) {
+LRESULT onCommand(WPARAM wParam, LPARAM lParam) {
     const UINT id = LOWORD(wParam);
     if (lParam != 0) {
-        OnControlCommand(reinterpret_cast<HWND>(lParam), HIWORD(wParam));
+        onControlCommand(reinterpret_cast<HWND>(lParam), HIWORD(wParam));
         return 0;
     }
     if (id >= firstMenuCommand && id < endMenuCommand && State().events.onMenuItem)
@@ -156,16 +156,16 @@ LRESULT OnCommand(WPARAM wParam, LPARAM lParam) {
     return 0;
 }
 
-LRESULT OnNotify(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT onNotify(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     const auto* header = reinterpret_cast<const NMHDR*>(lParam);
     if (header && header->code == UDN_DELTAPOS) {
         if (!EventsFlow()) return 0;
-        return DelayBoxDeltaPos(Control(ControlId::DelayBox), reinterpret_cast<const NMUPDOWN*>(header));
+        return onDelayBoxDeltaPos(Control(ControlId::DelayBox), reinterpret_cast<const NMUPDOWN*>(header));
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-LRESULT OnDestroy(HWND window) {
+LRESULT onDestroy(HWND window) {
     WindowState& s = State();
     DefWindowProcA(window, WM_DESTROY, 0, 0);
     if (s.events.onWillBeDestroyed) s.events.onWillBeDestroyed();
@@ -177,7 +177,7 @@ LRESULT OnDestroy(HWND window) {
     return 0;
 }
 
-LRESULT OnNcDestroy(HWND window) {
+LRESULT onNcDestroy(HWND window) {
     WindowState& s = State();
     const LRESULT result = DefWindowProcA(window, WM_NCDESTROY, 0, 0);
     ReleaseStoredFonts();
@@ -194,31 +194,31 @@ LRESULT OnNcDestroy(HWND window) {
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) State().window = window;
-    if (message == TaskbarCreatedMessage() && message != 0) return OnTaskbarCreated();
+    if (message == TaskbarCreatedMessage() && message != 0) return onTaskbarCreatedBroadcast();
     switch (message) {
-        case WM_ERASEBKGND: return OnEraseBackground(window, reinterpret_cast<HDC>(wParam));
+        case WM_ERASEBKGND: return onEraseBackground(window, reinterpret_cast<HDC>(wParam));
         case WM_CTLCOLOREDIT:
         case WM_CTLCOLORSTATIC:
-        case WM_CTLCOLORBTN: return OnControlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
-        case WM_COMMAND: return OnCommand(wParam, lParam);
-        case WM_NOTIFY: return OnNotify(window, message, wParam, lParam);
-        case WM_CLOSE: return OnClose(window);
-        case WM_QUERYENDSESSION: return OnQueryEndSession();
-        case WM_ENDSESSION: return OnEndSession(wParam);
-        case WM_INPUT: return OnRawInput(window, wParam, lParam);
-        case WM_POWERBROADCAST: return OnPowerBroadcast(window, wParam, lParam);
-        case WM_WTSSESSION_CHANGE: return OnSessionChange(window, wParam, lParam);
-        case trayMessage: return OnTrayMessage(lParam);
-        case destroyRequest: return OnDestroyRequest();
-        case WM_DESTROY: return OnDestroy(window);
-        case WM_NCDESTROY: return OnNcDestroy(window);
+        case WM_CTLCOLORBTN: return onControlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+        case WM_COMMAND: return onCommand(wParam, lParam);
+        case WM_NOTIFY: return onNotify(window, message, wParam, lParam);
+        case WM_CLOSE: return onClose(window);
+        case WM_QUERYENDSESSION: return onQueryEndSession();
+        case WM_ENDSESSION: return onEndSession(wParam);
+        case WM_INPUT: return onRawInput(window, wParam, lParam);
+        case WM_POWERBROADCAST: return onPowerBroadcast(window, wParam, lParam);
+        case WM_WTSSESSION_CHANGE: return onSessionChange(window, wParam, lParam);
+        case trayMessage: return onTrayMessage(lParam);
+        case destroyRequest: return onDestroyRequest();
+        case WM_DESTROY: return onDestroy(window);
+        case WM_NCDESTROY: return onNcDestroy(window);
         default: return DefWindowProcA(window, message, wParam, lParam);
     }
 }
 
 void SetWindowIcons(HWND window) {
     WindowState& s = State();
-    const std::string icon = ApplicationIconData();
+    const std::string& icon = ApplicationIconData();
     const auto* bytes = reinterpret_cast<const unsigned char*>(icon.data());
     s.bigIcon.reset(MakeIconFromData(bytes, icon.size(), true));
     s.smallIcon.reset(MakeIconFromData(bytes, icon.size(), false));

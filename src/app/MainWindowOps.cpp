@@ -6,7 +6,7 @@
 
 namespace {
 
-class MainWindowControls final : public SettingsControls {
+class Win32SettingsControlOps final : public SettingsControlOps {
 public:
     std::string delayText() override { return GetControlText(ControlHandle(ControlId::DelayBox)); }
     void setDelayText(const char* text) override { SetControlText(ControlHandle(ControlId::DelayBox), text); }
@@ -16,7 +16,7 @@ public:
     }
 };
 
-class MainWindowLayout final : public LayoutWindowOps {
+class Win32LayoutWindowOps final : public LayoutWindowOps {
 public:
     HWND handle(LayoutTarget target) override {
         switch (target) {
@@ -37,12 +37,12 @@ public:
 
 }  // namespace
 
-SettingsControls& MainWindowSettingsControls() {
-    static MainWindowControls controls;
+SettingsControlOps& MainWindowSettingsControlOps() {
+    static Win32SettingsControlOps controls;
     return controls;
 }
 
 LayoutWindowOps& MainWindowLayoutOps() {
-    static MainWindowLayout layout;
+    static Win32LayoutWindowOps layout;
     return layout;
 }

@@ -1,8 +1,8 @@
 #pragma once
 // The main window as the lower layers see it: the settings' two controls and
 // the layout scaling's targets. Start-up registers both.
-class SettingsControls;
+class SettingsControlOps;
 class LayoutWindowOps;
 
-SettingsControls& MainWindowSettingsControls();
+SettingsControlOps& MainWindowSettingsControlOps();
 LayoutWindowOps& MainWindowLayoutOps();

@@ -81,7 +81,7 @@ int RunProgram() {
 
     SetMainWindowEvents(programEvents());
     SetPreTranslate(preTranslate);
-    SetSettingsControls(&MainWindowSettingsControls());
+    SetSettingsControls(&MainWindowSettingsControlOps());
     SetLayoutWindow(&MainWindowLayoutOps());
 
     int exitCode = 0;

@@ -22,6 +22,7 @@ const TrayMenuItem trayMenuItems[] = {
 };
 
 TrayIcon programTray;
+Win32TrayShellOps systemShell;
 
 }  // namespace
 
@@ -30,11 +31,11 @@ void AddTrayIcon(const std::string& iconData, const char* tooltip) {
     HICON icon = MakeIconFromData(bytes, iconData.size(), false);
     if (icon == nullptr) icon = MakeIconFromData(bytes, iconData.size(), true);
     programTray.window = MainWindowHandle();
-    UpdateTrayIcon(SystemTrayShell(), programTray, icon, tooltip);
+    UpdateTrayIcon(systemShell, programTray, icon, tooltip);
 }
 
 void RemoveTrayIcon() {
-    UpdateTrayIcon(SystemTrayShell(), programTray, nullptr, nullptr);
+    UpdateTrayIcon(systemShell, programTray, nullptr, nullptr);
 }
 
 void ShowTrayMenu() {
@@ -77,5 +78,5 @@ void onMenuSettings() { SetMainWindowVisible(!IsMainWindowVisible()); }
 void onMenuExit() { DestroyMainWindow(); }
 
 void onTaskbarCreated() {
-    RestoreTrayIcon(SystemTrayShell(), programTray);
+    RestoreTrayIcon(systemShell, programTray);
 }

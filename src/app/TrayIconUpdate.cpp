@@ -34,12 +34,13 @@ void setIcon(NOTIFYICONDATAA& record, HICON icon) {
 
 }  // namespace
 
-TrayShell SystemTrayShell() {
-    return {[](DWORD message, NOTIFYICONDATAA* record) { return Shell_NotifyIconA(message, record); },
-            [](HICON icon) { return DestroyIcon(icon); }};
+BOOL Win32TrayShellOps::notifyIcon(DWORD message, NOTIFYICONDATAA* record) {
+    return Shell_NotifyIconA(message, record);
 }
 
-void UpdateTrayIcon(const TrayShell& shell, TrayIcon& tray, HICON icon, const char* tooltip) {
+BOOL Win32TrayShellOps::destroyIcon(HICON icon) { return DestroyIcon(icon); }
+
+void UpdateTrayIcon(TrayShellOps& shell, TrayIcon& tray, HICON icon, const char* tooltip) {
     NOTIFYICONDATAA record = baseRecord(tray.window, tooltip);
     if (tray.trayIconHandle != nullptr) {
         if (icon == nullptr) {
@@ -57,7 +58,7 @@ void UpdateTrayIcon(const TrayShell& shell, TrayIcon& tray, HICON icon, const ch
     tray.tooltip = icon != nullptr && tooltip != nullptr ? tooltip : "";
 }
 
-void RestoreTrayIcon(const TrayShell& shell, const TrayIcon& tray) {
+void RestoreTrayIcon(TrayShellOps& shell, const TrayIcon& tray) {
     if (tray.trayIconHandle == nullptr) return;
     NOTIFYICONDATAA record = baseRecord(tray.window, tray.tooltip.c_str());
     setIcon(record, tray.trayIconHandle);

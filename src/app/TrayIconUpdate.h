@@ -10,11 +10,18 @@ constexpr UINT trayIconId = 100;
 
 // The two shell operations the icon update calls, so that its decisions can be
 // checked against a recording substitute.
-struct TrayShell {
-    BOOL (*notifyIcon)(DWORD message, NOTIFYICONDATAA* record);
-    BOOL (*destroyIcon)(HICON icon);
+class TrayShellOps {
+public:
+    virtual ~TrayShellOps() = default;
+    virtual BOOL notifyIcon(DWORD message, NOTIFYICONDATAA* record) = 0;  // Shell_NotifyIconA
+    virtual BOOL destroyIcon(HICON icon) = 0;                             // DestroyIcon
 };
-TrayShell SystemTrayShell();
+
+class Win32TrayShellOps final : public TrayShellOps {
+public:
+    BOOL notifyIcon(DWORD message, NOTIFYICONDATAA* record) override;
+    BOOL destroyIcon(HICON icon) override;
+};
 
 // The icon as the shell was last told about it.
 struct TrayIcon {
@@ -25,7 +32,7 @@ struct TrayIcon {
 
 // Shows the new icon (adding or modifying), or removes the icon when icon is
 // null; destroys the icon it replaces. Takes ownership of icon.
-void UpdateTrayIcon(const TrayShell& shell, TrayIcon& tray, HICON icon, const char* tooltip);
+void UpdateTrayIcon(TrayShellOps& shell, TrayIcon& tray, HICON icon, const char* tooltip);
 // Adds the icon again after the shell lost it (its notification area was made
 // anew); nothing when no icon is shown.
-void RestoreTrayIcon(const TrayShell& shell, const TrayIcon& tray);
+void RestoreTrayIcon(TrayShellOps& shell, const TrayIcon& tray);

@@ -6,6 +6,7 @@
 
 #include "app/BannerImageWin.h"
 #include "app/DelayBox.h"
+#include "platform/Subclass.h"
 #include "platform/Window.h"
 
 namespace window_detail {
@@ -103,8 +104,7 @@ LRESULT CALLBACK LabelProc(HWND label, UINT message, WPARAM wParam, LPARAM lPara
 // notifications reach it first: it hands them to the main window. It also
 // paints its own inside: a group box leaves that to its parent, which clips it
 // away (WS_CLIPCHILDREN).
-WNDPROC groupBoxProc = nullptr;
-LRESULT CALLBACK GroupBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT groupBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam, const SubclassRecord& record) {
     switch (message) {
         case WM_ERASEBKGND: {
             RECT r;
@@ -115,7 +115,7 @@ LRESULT CALLBACK GroupBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lPar
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLORBTN:
         case WM_COMMAND: return SendMessageA(GetParent(box), message, wParam, lParam);
-        default: return CallWindowProcA(groupBoxProc, box, message, wParam, lParam);
+        default: return record.callPrevious(box, message, wParam, lParam);
     }
 }
 
@@ -151,8 +151,7 @@ void CreateControls(HWND window) {
 
     const HWND groupBox = Control(ControlId::GroupBox);
     if (groupBox) {
-        groupBoxProc = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrA(groupBox, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&GroupBoxProc)));
+        Subclass(groupBox, groupBoxProc, nullptr);
         for (const ControlRow& row : controlTable) {
             const HWND control = Control(row.id);
             if (row.parent != Parent::GroupBox || !control) continue;

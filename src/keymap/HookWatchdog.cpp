@@ -18,13 +18,13 @@ void HookWatchdog::Start(HookOps& ops) {
     ops.watch();
 }
 
-void HookWatchdog::OnRawInput(HookOps& ops, uint32_t time) {
+void HookWatchdog::onRawInput(HookOps& ops, uint32_t time) {
     if (phase_ != Phase::Running || checkPending_) return;
     inputTime_ = time;
     checkPending_ = ops.armCheck();
 }
 
-void HookWatchdog::OnCheckDue(HookOps& ops) {
+void HookWatchdog::onCheckDue(HookOps& ops) {
     if (!checkPending_) return;
     Disarm(ops);
     if (phase_ == Phase::Running && HookMissedInput(mark_, inputTime_)) Reinstall(ops);

@@ -41,15 +41,15 @@ struct HookOps {
 class HookWatchdog {
 public:
     // From the hook procedure, for every event: one store, nothing else.
-    void OnHookEvent(uint32_t time) { mark_ = {time, true}; }
+    void onHookEvent(uint32_t time) { mark_ = {time, true}; }
 
     // The first install, at the end of start-up, then the watch. Does nothing
     // once the shutdown steps have run, or a second time.
     void Start(HookOps& ops);
     // Raw keyboard input of that time: arms a check unless one is pending.
-    void OnRawInput(HookOps& ops, uint32_t time);
+    void onRawInput(HookOps& ops, uint32_t time);
     // The check is due: a hook that missed the remembered input is replaced.
-    void OnCheckDue(HookOps& ops);
+    void onCheckDue(HookOps& ops);
     // A fresh hook at once (resume, session unlocked or reconnected).
     void Renew(HookOps& ops);
     // The shutdown steps: the current hook removed, the watch ended, a pending

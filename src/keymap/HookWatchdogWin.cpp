@@ -20,7 +20,7 @@ keymap::HookOps* hookOps = &win32Ops;
 
 // Dispatched from the window's WM_TIMER by DispatchMessageA: the main loop or
 // the pumped wait.
-VOID CALLBACK OnCheckTimer(HWND, UINT, UINT_PTR, DWORD) { hookWatchdog.OnCheckDue(*hookOps); }
+VOID CALLBACK onCheckTimer(HWND, UINT, UINT_PTR, DWORD) { hookWatchdog.onCheckDue(*hookOps); }
 
 }  // namespace
 
@@ -44,7 +44,7 @@ void Win32HookOps::unwatch() { UnwatchKeyboardInput(watchWindow); }
 bool Win32HookOps::armCheck() {
     // One-shot: the watchdog disarms it when it fires. Without a window the
     // system picks the identifier.
-    checkTimer = SetTimer(watchWindow, checkTimerId, checkDelayMs, &OnCheckTimer);
+    checkTimer = SetTimer(watchWindow, checkTimerId, checkDelayMs, &onCheckTimer);
     return checkTimer != 0;
 }
 
@@ -66,7 +66,7 @@ void RemoveKeyboardHook() {
     watchWindow = nullptr;
 }
 
-void onKeyboardInput(uint32_t time) { hookWatchdog.OnRawInput(*hookOps, time); }
+void onKeyboardInput(uint32_t time) { hookWatchdog.onRawInput(*hookOps, time); }
 
 void onPowerBroadcast(uint32_t event) {
     // Resume from sleep or hibernation. Modern Standby sends none: there the

@@ -19,12 +19,12 @@ constexpr uint32_t keyEventKeyUp = 2;  // KEYEVENTF_KEYUP
 
 struct WorkerOps {
     virtual ~WorkerOps() = default;
-    virtual WindowRef ForegroundWindow() = 0;                             // GetForegroundWindow
-    virtual int ClassName(WindowRef window, char* buffer, int count) = 0;  // GetClassNameA; 0 on failure
-    virtual MenuRef Menu(WindowRef window) = 0;                            // GetMenu
-    virtual void KeyEvent(uint8_t vk, uint8_t scan, uint32_t flags, uintptr_t extraInfo) = 0;  // keybd_event
-    virtual int32_t ReadDelay() = 0;                                       // actionDelayMs, read once
-    virtual void Wait(int32_t ms) = 0;                                     // DelayWithEvents
+    virtual WindowRef foregroundWindow() = 0;                             // GetForegroundWindow
+    virtual int className(WindowRef window, char* buffer, int count) = 0;  // GetClassNameA; 0 on failure
+    virtual MenuRef menu(WindowRef window) = 0;                            // GetMenu
+    virtual void keyEvent(uint8_t vk, uint8_t scan, uint32_t flags, uintptr_t extraInfo) = 0;  // keybd_event
+    virtual int32_t readDelay() = 0;                                       // actionDelayMs, read once
+    virtual void wait(int32_t ms) = 0;                                     // DelayWithEvents
 };
 
 // One press and one release of vk: scan code 0, no extended flag, no pause.

@@ -9,20 +9,20 @@ namespace {
 
 class Win32WorkerOps final : public keymap::WorkerOps {
 public:
-    keymap::WindowRef ForegroundWindow() override {
+    keymap::WindowRef foregroundWindow() override {
         return reinterpret_cast<keymap::WindowRef>(GetForegroundWindow());
     }
-    int ClassName(keymap::WindowRef window, char* buffer, int count) override {
+    int className(keymap::WindowRef window, char* buffer, int count) override {
         return GetClassNameA(reinterpret_cast<HWND>(window), buffer, count);
     }
-    keymap::MenuRef Menu(keymap::WindowRef window) override {
+    keymap::MenuRef menu(keymap::WindowRef window) override {
         return reinterpret_cast<keymap::MenuRef>(GetMenu(reinterpret_cast<HWND>(window)));
     }
-    void KeyEvent(uint8_t vk, uint8_t scan, uint32_t flags, uintptr_t extraInfo) override {
+    void keyEvent(uint8_t vk, uint8_t scan, uint32_t flags, uintptr_t extraInfo) override {
         keybd_event(vk, scan, flags, extraInfo);
     }
-    int32_t ReadDelay() override { return actionDelayMs.load(std::memory_order_relaxed); }
-    void Wait(int32_t ms) override { DelayWithEvents(ms); }
+    int32_t readDelay() override { return actionDelayMs.load(std::memory_order_relaxed); }
+    void wait(int32_t ms) override { DelayWithEvents(ms); }
 };
 
 }  // namespace

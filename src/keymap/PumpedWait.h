@@ -11,22 +11,22 @@ constexpr uint32_t wmQuit = 18;
 
 struct MessagePumpOps {
     virtual ~MessagePumpOps() = default;
-    virtual uint32_t TickCount() = 0;  // GetTickCount: milliseconds, wraps
+    virtual uint32_t tickCount() = 0;  // GetTickCount: milliseconds, wraps
     // PeekMessageA(PM_NOREMOVE): false when nothing waits, else the head's identifier.
-    virtual bool PeekHead(uint32_t& message) = 0;
+    virtual bool peekHead(uint32_t& message) = 0;
     // GetMessageA into the pump's current message; false when nothing usable was taken.
-    virtual bool TakeNext() = 0;
+    virtual bool takeNext() = 0;
     // The registered pre-translation of the current message; true when it consumed
     // the message. False when none is registered.
-    virtual bool PreTranslate() = 0;
-    virtual void Translate() = 0;  // TranslateMessage
-    virtual void Dispatch() = 0;   // DispatchMessageA
+    virtual bool preTranslate() = 0;
+    virtual void translate() = 0;  // TranslateMessage
+    virtual void dispatch() = 0;   // DispatchMessageA
     // Blocks until the queue holds input or timeoutMs have passed.
-    virtual void WaitForInput(uint32_t timeoutMs) = 0;
+    virtual void waitForInput(uint32_t timeoutMs) = 0;
     // With a WM_QUIT at the head the queue always "holds input", so waiting for
     // input would return at once forever. This blocks until input arrives that
     // was not there at the last look, or timeoutMs have passed.
-    virtual void WaitForNewInput(uint32_t timeoutMs) = 0;
+    virtual void waitForNewInput(uint32_t timeoutMs) = 0;
 };
 
 enum class PumpEnd { QueueEmpty, QuitAtHead, TakeFailed };

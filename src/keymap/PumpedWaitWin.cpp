@@ -5,14 +5,14 @@
 namespace {
 // Registered by the window layer on the UI thread; read by every thread that
 // pumps, workers included.
-std::atomic<PreTranslateFn> preTranslate{nullptr};
+std::atomic<PreTranslateFn> registeredPreTranslate{nullptr};
 }  // namespace
 
-void SetPreTranslate(PreTranslateFn fn) { preTranslate.store(fn); }
+void SetPreTranslate(PreTranslateFn fn) { registeredPreTranslate.store(fn); }
 
-uint32_t Win32MessagePump::TickCount() { return GetTickCount(); }
+uint32_t Win32MessagePumpOps::tickCount() { return GetTickCount(); }
 
-bool Win32MessagePump::PeekHead(uint32_t& message) {
+bool Win32MessagePumpOps::peekHead(uint32_t& message) {
     // Sent messages and calls of a low-level hook installed by this thread are
     // delivered in here, also when a WM_QUIT is at the head.
     MSG head;
@@ -21,7 +21,7 @@ bool Win32MessagePump::PeekHead(uint32_t& message) {
     return true;
 }
 
-bool Win32MessagePump::TakeNext() {
+bool Win32MessagePumpOps::takeNext() {
     const BOOL got = GetMessageA(&current_, nullptr, 0, 0);
     if (got > 0) return true;
     // A WM_QUIT that arrived after the look at the head was taken out: put it
@@ -30,26 +30,26 @@ bool Win32MessagePump::TakeNext() {
     return false;
 }
 
-bool Win32MessagePump::PreTranslate() {
-    const PreTranslateFn fn = preTranslate.load();
+bool Win32MessagePumpOps::preTranslate() {
+    const PreTranslateFn fn = registeredPreTranslate.load();
     return fn != nullptr && fn(&current_);
 }
 
-void Win32MessagePump::Translate() { TranslateMessage(&current_); }
+void Win32MessagePumpOps::translate() { TranslateMessage(&current_); }
 
-void Win32MessagePump::Dispatch() { DispatchMessageA(&current_); }
+void Win32MessagePumpOps::dispatch() { DispatchMessageA(&current_); }
 
-void Win32MessagePump::WaitForInput(uint32_t timeoutMs) {
+void Win32MessagePumpOps::waitForInput(uint32_t timeoutMs) {
     MsgWaitForMultipleObjectsEx(0, nullptr, timeoutMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
 }
 
-void Win32MessagePump::WaitForNewInput(uint32_t timeoutMs) {
+void Win32MessagePumpOps::waitForNewInput(uint32_t timeoutMs) {
     // Without MWMO_INPUTAVAILABLE only input that arrived since the last look
     // at the queue ends the wait; sent messages and hook calls still do.
     MsgWaitForMultipleObjectsEx(0, nullptr, timeoutMs, QS_ALLINPUT, 0);
 }
 
 void DelayWithEvents(int32_t ms) {
-    Win32MessagePump pump;
+    Win32MessagePumpOps pump;
     keymap::DelayWithEvents(pump, ms);
 }

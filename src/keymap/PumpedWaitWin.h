@@ -4,16 +4,16 @@
 
 #include "keymap/PumpedWait.h"
 
-class Win32MessagePump : public keymap::MessagePumpOps {
+class Win32MessagePumpOps : public keymap::MessagePumpOps {
 public:
-    uint32_t TickCount() override;
-    bool PeekHead(uint32_t& message) override;
-    bool TakeNext() override;
-    bool PreTranslate() override;
-    void Translate() override;
-    void Dispatch() override;
-    void WaitForInput(uint32_t timeoutMs) override;
-    void WaitForNewInput(uint32_t timeoutMs) override;
+    uint32_t tickCount() override;
+    bool peekHead(uint32_t& message) override;
+    bool takeNext() override;
+    bool preTranslate() override;
+    void translate() override;
+    void dispatch() override;
+    void waitForInput(uint32_t timeoutMs) override;
+    void waitForNewInput(uint32_t timeoutMs) override;
 
 private:
     MSG current_{};

@@ -1,7 +1,7 @@
 #include "scaling/LayoutScalerWin.h"
 
 #include "platform/Window.h"
-#include "settings/RegistryStore.h"
+#include "settings/RegistryStoreWin.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "settings/RegistryCalls.h"
+#include "settings/RegistryOps.h"
 
 // The maker key: fixed at build time, one key name without a backslash.
 #define KESTROVA_MAKER_KEY "MorvenhalTobrand"
@@ -13,9 +13,9 @@ constexpr const char* delayPath = "Software\\" KESTROVA_MAKER_KEY "\\Kestrova\\D
 constexpr const char* autostartPath = "Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Kestrova";
 
 // The delay box and the start-with-Windows check box as the settings use them.
-class SettingsControls {
+class SettingsControlOps {
 public:
-    virtual ~SettingsControls() = default;
+    virtual ~SettingsControlOps() = default;
     virtual std::string delayText() = 0;
     // Replaces the text and, before returning, raises the box's text-changed
     // event once, even where the text is unchanged.
@@ -25,10 +25,10 @@ public:
     virtual void setAutostartChecked(bool checked) = 0;
 };
 
-void InitAutostartBox(RegistryCalls& calls, SettingsControls& controls);
+void InitAutostartBox(RegistryOps& calls, SettingsControlOps& controls);
 // The default comes from the box's current text, the number from the registry.
-void LoadDelaySetting(RegistryCalls& calls, SettingsControls& controls);
-void SaveDelaySetting(RegistryCalls& calls, int32_t delayMs);
-void onDelayTextChanged(SettingsControls& controls, std::atomic<int32_t>& delayMs);
+void LoadDelaySetting(RegistryOps& calls, SettingsControlOps& controls);
+void SaveDelaySetting(RegistryOps& calls, int32_t delayMs);
+void onDelayTextChanged(SettingsControlOps& controls, std::atomic<int32_t>& delayMs);
 // Writes command as the Run value when the box is checked, else deletes it.
-void onAutostartClicked(RegistryCalls& calls, SettingsControls& controls, const std::string& command);
+void onAutostartClicked(RegistryOps& calls, SettingsControlOps& controls, const std::string& command);

@@ -2,14 +2,14 @@
 
 #include "keymap/KeyRemap.h"
 #include "settings/ProgramPath.h"
-#include "settings/RegistryCallsWin.h"
+#include "settings/RegistryOpsWin.h"
 #include "settings/SettingsLogic.h"
 
 namespace {
-SettingsControls* controls = nullptr;
+SettingsControlOps* controls = nullptr;
 }  // namespace
 
-void SetSettingsControls(SettingsControls* windowControls) { controls = windowControls; }
+void SetSettingsControls(SettingsControlOps* windowControls) { controls = windowControls; }
 
 void InitAutostartBox() {
     if (controls) InitAutostartBox(SystemRegistry(), *controls);

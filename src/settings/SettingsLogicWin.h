@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <string>
 
-class SettingsControls;
+class SettingsControlOps;
 // The window registers its delay box and check box here before the settings
 // are loaded; until then the operations below do nothing.
-void SetSettingsControls(SettingsControls* controls);
+void SetSettingsControls(SettingsControlOps* controls);
 
 void InitAutostartBox();
 void LoadDelaySetting();

@@ -4,7 +4,9 @@
 
 #include <fstream>
 #include <iterator>
+#include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -24,6 +26,16 @@ void PutWord(std::string& s, uint32_t v) {
 void PutDword(std::string& s, uint32_t v) {
     PutWord(s, v & 0xFFFF);
     PutWord(s, v >> 16);
+}
+
+uint32_t Dword(const std::string& s, size_t at) {
+    return static_cast<uint32_t>(static_cast<unsigned char>(s[at])) |
+           static_cast<uint32_t>(static_cast<unsigned char>(s[at + 1])) << 8 |
+           static_cast<uint32_t>(static_cast<unsigned char>(s[at + 2])) << 16 |
+           static_cast<uint32_t>(static_cast<unsigned char>(s[at + 3])) << 24;
+}
+uint16_t Word(const std::string& s, size_t at) {
+    return static_cast<uint16_t>(static_cast<unsigned char>(s[at]) | static_cast<unsigned char>(s[at + 1]) << 8);
 }
 
 // The start of a BITMAPINFOHEADER: what the parser reads of an image.
@@ -247,7 +259,7 @@ TEST(IconFileFromGroup, RebuildsTheFileTheGroupWasMadeFrom) {
     const std::string file = BuildIconFile(GroupDirectory(group), [&](uint16_t id) -> std::string_view {
         const auto it = images.find(id);
         return it == images.end() ? std::string_view() : std::string_view(it->second);
-    });
+    }, IconEntries::All);
     EXPECT_EQ(file, IconFile(expected));
 }
 
@@ -259,8 +271,10 @@ TEST(IconFileFromGroup, MissingImagesAreLeftOut_MalformedGroupsGiveNothing) {
             return id == 1 ? std::string_view(a.image) : std::string_view(b.image);
         };
     };
-    EXPECT_EQ(BuildIconFile(GroupDirectory({{a, 1}, {b, 2}}), only(2)), IconFile({b}));
-    EXPECT_EQ(BuildIconFile(GroupDirectory({{a, 1}, {b, 2}}), only(9)), "");
+    for (IconEntries keep : {IconEntries::All, IconEntries::Choices}) {
+        EXPECT_EQ(BuildIconFile(GroupDirectory({{a, 1}, {b, 2}}), only(2), keep), IconFile({b}));
+        EXPECT_EQ(BuildIconFile(GroupDirectory({{a, 1}, {b, 2}}), only(9), keep), "");
+    }
 
     const std::string good = GroupDirectory({{a, 1}, {b, 2}});
     struct Case {
@@ -276,8 +290,125 @@ TEST(IconFileFromGroup, MissingImagesAreLeftOut_MalformedGroupsGiveNothing) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(BuildIconFile(c.group, only(1)), "");
+        for (IconEntries keep : {IconEntries::All, IconEntries::Choices})
+            EXPECT_EQ(BuildIconFile(c.group, only(1), keep), "");
     }
+}
+
+// --- the file of the chosen entries only -----------------------------------------
+
+// A group whose entry i has the id i + 1 and an image of its own (its bytes
+// tell it apart); the ids in `missing` have no image.
+struct Group {
+    std::vector<Entry> entries;
+    std::set<uint16_t> missing;
+
+    std::string Build(IconEntries keep) const {
+        std::vector<std::pair<Entry, uint16_t>> group;
+        for (size_t i = 0; i < entries.size(); ++i) group.push_back({entries[i], static_cast<uint16_t>(i + 1)});
+        return BuildIconFile(GroupDirectory(group), [this](uint16_t id) -> std::string_view {
+            if (id == 0 || id > entries.size() || missing.count(id)) return {};
+            return entries[id - 1].image;
+        }, keep);
+    }
+};
+
+Entry Marked(uint8_t width, uint8_t colours, uint16_t bits, size_t mark) {
+    Entry e = Bmp(width, colours, bits);
+    e.image[20] = static_cast<char>(mark);
+    e.image[21] = static_cast<char>(mark >> 8);
+    return e;
+}
+
+// SelectIconImage on the file of the choices picks the same image as on the
+// whole file: the same bytes, size and depth, or nothing in both.
+void ExpectSameChoices(const std::string& whole, const std::string& choices) {
+    for (bool large : {true, false}) {
+        SCOPED_TRACE(large ? "large" : "small");
+        const auto fromWhole = Select(whole, large);
+        const auto fromChoices = Select(choices, large);
+        ASSERT_EQ(fromWhole.has_value(), fromChoices.has_value());
+        if (!fromWhole) continue;
+        EXPECT_EQ(whole.substr(fromWhole->offset, fromWhole->size),
+                  choices.substr(fromChoices->offset, fromChoices->size));
+        EXPECT_EQ(fromWhole->width, fromChoices->width);
+        EXPECT_EQ(fromWhole->height, fromChoices->height);
+        EXPECT_EQ(fromWhole->bitCount, fromChoices->bitCount);
+        EXPECT_EQ(fromWhole->png, fromChoices->png);
+    }
+}
+
+TEST(IconFileOfChoices, KeepsOnlyWhatTheChoiceCanPick_AndPicksTheSameImages) {
+    struct Case {
+        const char* name;
+        std::vector<Entry> entries;
+        std::set<uint16_t> missing;
+        std::vector<size_t> kept;  // indices into entries, in order
+    };
+    // The application icon's layout in small: 16-colour images, then 256-colour
+    // and 32-bit ones of the same sizes.
+    const std::vector<Entry> app = {Marked(48, 16, 4, 0), Marked(32, 16, 4, 1), Marked(16, 16, 4, 2),
+                                    Marked(32, 0, 8, 3),  Marked(16, 0, 8, 4),  Marked(32, 0, 32, 5),
+                                    Marked(16, 0, 32, 6)};
+    const std::vector<Case> cases = {
+        {"the application icon's layout", app, {}, {1, 2, 6}},
+        {"the small image before the large one", {Marked(16, 16, 4, 0), Marked(24, 16, 4, 1), Marked(32, 16, 4, 2), Marked(48, 0, 32, 3)}, {}, {0, 2, 3}},
+        {"no entry qualifies: the last alone", {Marked(32, 0, 32, 0), Marked(16, 8, 3, 1), Marked(48, 16, 4, 2)}, {}, {2}},
+        {"only the large qualifies", {Marked(32, 16, 4, 0), Marked(16, 0, 32, 1), Marked(64, 0, 32, 2)}, {}, {0, 2}},
+        {"the qualifying entries come last", {Marked(64, 0, 32, 0), Marked(32, 16, 4, 1), Marked(16, 16, 4, 2)}, {}, {1, 2}},
+        {"the first of two qualifying entries", {Marked(32, 16, 4, 0), Marked(32, 255, 8, 1), Marked(16, 16, 4, 2), Marked(16, 16, 4, 3), Marked(20, 0, 32, 4)}, {}, {0, 2, 4}},
+        {"a single entry", {Marked(128, 0, 32, 0)}, {}, {0}},
+        {"the first candidates' images are missing: the next ones",
+         {Marked(32, 16, 4, 0), Marked(16, 16, 4, 1), Marked(32, 16, 4, 2), Marked(16, 16, 4, 3), Marked(16, 0, 32, 4)},
+         {1, 2},  // ids: entries 0 and 1
+         {2, 3, 4}},
+        {"the last image is missing: the one before is last", app, {7}, {1, 2, 5}},
+        {"every candidate is missing", {Marked(32, 16, 4, 0), Marked(16, 16, 4, 1), Marked(48, 0, 32, 2)}, {1, 2}, {2}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Group group{c.entries, c.missing};
+        std::vector<Entry> expected;
+        for (size_t i : c.kept) expected.push_back(c.entries[i]);
+        const std::string choices = group.Build(IconEntries::Choices);
+        EXPECT_EQ(choices, IconFile(expected));
+        ExpectSameChoices(group.Build(IconEntries::All), choices);
+    }
+}
+
+TEST(IconFileOfChoices, EveryGroupOfUpToFourEntries_PicksTheSameImages) {
+    // Kinds that each meet or miss the rule in another way, and an entry whose
+    // image is missing; every group of one to four of them.
+    const std::vector<std::pair<Entry, bool>> kinds = {
+        {Bmp(32, 16, 4), false}, {Bmp(16, 16, 4), false}, {Bmp(32, 0, 32), false},
+        {Bmp(16, 15, 4), false}, {Bmp(48, 16, 4), false}, {Bmp(16, 16, 4), true},
+    };
+    std::vector<size_t> pick;
+    const std::function<void()> each = [&] {
+        if (!pick.empty()) {
+            Group group;
+            for (size_t i = 0; i < pick.size(); ++i) {
+                const Entry& kind = kinds[pick[i]].first;
+                group.entries.push_back(Marked(kind.width, kind.colours, kind.bitCount, i));
+                if (kinds[pick[i]].second) group.missing.insert(static_cast<uint16_t>(i + 1));
+            }
+            std::string name;
+            for (size_t k : pick) name += std::to_string(k);
+            SCOPED_TRACE(name);
+            const std::string choices = group.Build(IconEntries::Choices);
+            ExpectSameChoices(group.Build(IconEntries::All), choices);
+            if (!choices.empty()) {
+                EXPECT_LE(Word(choices, 4), 3) << "at most the large, the small and the last";
+            }
+        }
+        if (pick.size() == 4) return;
+        for (size_t k = 0; k < kinds.size(); ++k) {
+            pick.push_back(k);
+            each();
+            pick.pop_back();
+        }
+    };
+    each();
 }
 
 // --- the committed application icon --------------------------------------------
@@ -287,15 +418,6 @@ std::string ReadFile(const char* path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-uint32_t Dword(const std::string& s, size_t at) {
-    return static_cast<uint32_t>(static_cast<unsigned char>(s[at])) |
-           static_cast<uint32_t>(static_cast<unsigned char>(s[at + 1])) << 8 |
-           static_cast<uint32_t>(static_cast<unsigned char>(s[at + 2])) << 16 |
-           static_cast<uint32_t>(static_cast<unsigned char>(s[at + 3])) << 24;
-}
-uint16_t Word(const std::string& s, size_t at) {
-    return static_cast<uint16_t>(static_cast<unsigned char>(s[at]) | static_cast<unsigned char>(s[at + 1]) << 8);
-}
 
 TEST(ApplicationIcon, HoldsTheThirtyFiveBitmapImagesInOrder) {
     const std::string file = ReadFile(KESTROVA_ICON_FILE);

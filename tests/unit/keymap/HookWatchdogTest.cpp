@@ -40,7 +40,7 @@ TEST(HookWatchdog, HookMissedInput_ComparesTickCountsAcrossTheWrap) {
 }
 
 // Records what the watchdog does; an install or an arming can be told to fail.
-class RecordingOps : public HookOps {
+class RecordingHookOps : public HookOps {
 public:
     bool install() override {
         const bool ok = failInstalls.empty() || !failInstalls.front();
@@ -147,15 +147,15 @@ const std::vector<Case> cases = {
 TEST(HookWatchdog, Lifecycle_CallsTheOperationsInOrder) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        RecordingOps ops;
+        RecordingHookOps ops;
         HookWatchdog dog;
         for (size_t i = 0; i < c.steps.size(); ++i) {
             const Step& s = c.steps[i];
             switch (s.what) {
                 case Do::Start: dog.Start(ops); break;
-                case Do::Hook: dog.OnHookEvent(s.time); break;
-                case Do::Raw: dog.OnRawInput(ops, s.time); break;
-                case Do::Check: dog.OnCheckDue(ops); break;
+                case Do::Hook: dog.onHookEvent(s.time); break;
+                case Do::Raw: dog.onRawInput(ops, s.time); break;
+                case Do::Check: dog.onCheckDue(ops); break;
                 case Do::Renew: dog.Renew(ops); break;
                 case Do::Shutdown: dog.Shutdown(ops); break;
                 case Do::FailNextInstall: ops.failInstalls.push_back(true); break;
@@ -172,11 +172,11 @@ TEST(HookWatchdog, Lifecycle_CallsTheOperationsInOrder) {
 }
 
 TEST(HookWatchdog, EveryInstall_StartsFromAnUnseenMark) {
-    RecordingOps ops;
+    RecordingHookOps ops;
     HookWatchdog dog;
     dog.Start(ops);
     EXPECT_FALSE(dog.mark().seen);
-    dog.OnHookEvent(42);
+    dog.onHookEvent(42);
     EXPECT_TRUE(dog.mark().seen);
     EXPECT_EQ(dog.mark().time, 42u);
     dog.Renew(ops);

@@ -29,13 +29,13 @@ public:
     int32_t delayDuringWait = 100;  // the value the delay takes while the worker waits
     std::vector<std::string> calls;
 
-    WindowRef ForegroundWindow() override {
+    WindowRef foregroundWindow() override {
         const WindowRef w = reads_ < foreground.size() ? foreground[reads_] : 0;
         ++reads_;
         calls.push_back("foreground -> " + std::to_string(w));
         return w;
     }
-    int ClassName(WindowRef window, char* buffer, int count) override {
+    int className(WindowRef window, char* buffer, int count) override {
         calls.push_back("class(" + std::to_string(window) + ", " + std::to_string(count) + ")");
         auto it = windows.find(window);
         if (it == windows.end()) return 0;
@@ -56,21 +56,21 @@ public:
         buffer[n] = '\0';
         return static_cast<int>(n);
     }
-    MenuRef Menu(WindowRef window) override {
+    MenuRef menu(WindowRef window) override {
         auto it = windows.find(window);
         const MenuRef m = it == windows.end() ? 0 : it->second.menu;
         calls.push_back("menu(" + std::to_string(window) + ") -> " + std::to_string(m));
         return m;
     }
-    void KeyEvent(uint8_t vk, uint8_t scan, uint32_t flags, uintptr_t extraInfo) override {
+    void keyEvent(uint8_t vk, uint8_t scan, uint32_t flags, uintptr_t extraInfo) override {
         calls.push_back("key(" + std::to_string(vk) + ", " + std::to_string(scan) + ", " + std::to_string(flags) +
                         ", " + std::to_string(extraInfo) + ")");
     }
-    int32_t ReadDelay() override {
+    int32_t readDelay() override {
         calls.push_back("read delay -> " + std::to_string(delay));
         return delay;
     }
-    void Wait(int32_t ms) override {
+    void wait(int32_t ms) override {
         calls.push_back("wait(" + std::to_string(ms) + ")");
         delay = delayDuringWait;
     }

@@ -17,7 +17,7 @@ constexpr uint32_t quit = keymap::wmQuit;
 // A thread's queue and the tick count, under the test's control. Time moves only
 // inside the waits (by at most waitStep per wait), so a wait that spun instead of
 // blocking would never see time pass: the spin guard ends such a run and marks it.
-class FakeQueue : public keymap::MessagePumpOps {
+class FakeMessagePumpOps : public keymap::MessagePumpOps {
 public:
     uint32_t now = 1000;
     uint32_t waitStep = UINT32_MAX;  // the most a wait lets time advance (an early wake-up)
@@ -35,11 +35,11 @@ public:
     int peeks = 0;
     bool spun = false;
 
-    uint32_t TickCount() override {
+    uint32_t tickCount() override {
         log.push_back("tick " + std::to_string(now));
         return now;
     }
-    bool PeekHead(uint32_t& message) override {
+    bool peekHead(uint32_t& message) override {
         if (++peeks > 100000) {  // spin guard: a correct wait never gets here
             spun = true;
             now += 0x10000000;
@@ -52,28 +52,28 @@ public:
         log.push_back("peek " + std::to_string(message));
         return true;
     }
-    bool TakeNext() override {
+    bool takeNext() override {
         log.push_back("take");
         if (takeFails) return false;
         current_ = queue.front();
         queue.pop_front();
         return true;
     }
-    bool PreTranslate() override {
+    bool preTranslate() override {
         log.push_back("pretranslate");
         return consumedByPreTranslate.count(current_) != 0;
     }
-    void Translate() override { log.push_back("translate"); }
-    void Dispatch() override {
+    void translate() override { log.push_back("translate"); }
+    void dispatch() override {
         log.push_back("dispatch " + std::to_string(current_));
         dispatched.push_back(current_);
     }
-    void WaitForInput(uint32_t timeoutMs) override {
+    void waitForInput(uint32_t timeoutMs) override {
         log.push_back("wait " + std::to_string(timeoutMs));
         if (!queue.empty()) return;  // input is there: back at once
         advance(timeoutMs);
     }
-    void WaitForNewInput(uint32_t timeoutMs) override {
+    void waitForNewInput(uint32_t timeoutMs) override {
         log.push_back("wait new " + std::to_string(timeoutMs));
         advance(timeoutMs);
     }
@@ -106,7 +106,7 @@ private:
 TEST(DelayWithEvents, ZeroOrNegative_ReturnsAtOnceWithoutLookingAtTheQueue) {
     for (int32_t ms : {0, -1, -500, INT32_MIN}) {
         SCOPED_TRACE(ms);
-        FakeQueue q;
+        FakeMessagePumpOps q;
         q.queue = {5, 6};
         keymap::DelayWithEvents(q, ms);
         EXPECT_TRUE(q.log.empty());
@@ -117,7 +117,7 @@ TEST(DelayWithEvents, ZeroOrNegative_ReturnsAtOnceWithoutLookingAtTheQueue) {
 // The whole conversation for a short wait: two dispatching passes before the
 // test, two more, then a block for the rest of the time, then the same again.
 TEST(DelayWithEvents, EmptyQueue_TwoPassesBeforeEachTestAndBlocksForTheRemainder) {
-    FakeQueue q;
+    FakeMessagePumpOps q;
     keymap::DelayWithEvents(q, 10);
     const std::vector<std::string> expected = {
         "tick 1000", "peek empty", "peek empty", "tick 1000", "peek empty", "peek empty", "wait 11",
@@ -128,7 +128,7 @@ TEST(DelayWithEvents, EmptyQueue_TwoPassesBeforeEachTestAndBlocksForTheRemainder
 }
 
 TEST(DelayWithEvents, QueuedMessages_AreDispatchedInTheFirstPassBeforeAnyTest) {
-    FakeQueue q;
+    FakeMessagePumpOps q;
     q.queue = {100, 101};
     keymap::DelayWithEvents(q, 1);
     ASSERT_GE(q.log.size(), 13u);
@@ -164,7 +164,7 @@ TEST(DelayWithEvents, EndsOnlyWhenElapsedExceedsMs) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        FakeQueue q;
+        FakeMessagePumpOps q;
         q.now = c.start;
         q.waitStep = c.waitStep;
         keymap::DelayWithEvents(q, c.ms);
@@ -176,7 +176,7 @@ TEST(DelayWithEvents, EndsOnlyWhenElapsedExceedsMs) {
 }
 
 TEST(DelayWithEvents, MessageArrivingDuringTheWait_IsDispatchedAndTheWaitGoesOn) {
-    FakeQueue q;
+    FakeMessagePumpOps q;
     q.arrivals = {{1030, 42}, {1060, 43}};
     keymap::DelayWithEvents(q, 100);
     EXPECT_EQ(q.dispatched, (std::vector<uint32_t>{42, 43}));
@@ -185,7 +185,7 @@ TEST(DelayWithEvents, MessageArrivingDuringTheWait_IsDispatchedAndTheWaitGoesOn)
 }
 
 TEST(DelayWithEvents, QuitAtHead_StaysWithEverythingBehindItAndTheWaitRunsItsFullLength) {
-    FakeQueue q;
+    FakeMessagePumpOps q;
     q.queue = {7, quit, 9};
     q.arrivals = {{1040, 11}};
     keymap::DelayWithEvents(q, 100);
@@ -198,7 +198,7 @@ TEST(DelayWithEvents, QuitAtHead_StaysWithEverythingBehindItAndTheWaitRunsItsFul
 }
 
 TEST(DelayWithEvents, FailedTake_DoesNotSpin) {
-    FakeQueue q;
+    FakeMessagePumpOps q;
     q.queue = {7};
     q.takeFails = true;
     keymap::DelayWithEvents(q, 50);
@@ -225,7 +225,7 @@ TEST(PumpPendingMessages, DispatchesUpToTheQuitAndHonoursThePreTranslation) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        FakeQueue q;
+        FakeMessagePumpOps q;
         q.queue = c.queue;
         q.consumedByPreTranslate = c.consumed;
         EXPECT_EQ(keymap::PumpPendingMessages(q), c.end);
@@ -235,7 +235,7 @@ TEST(PumpPendingMessages, DispatchesUpToTheQuitAndHonoursThePreTranslation) {
 }
 
 TEST(PumpPendingMessages, ConsumedMessage_IsNeitherTranslatedNorDispatched) {
-    FakeQueue q;
+    FakeMessagePumpOps q;
     q.queue = {5};
     q.consumedByPreTranslate = {5};
     keymap::PumpPendingMessages(q);

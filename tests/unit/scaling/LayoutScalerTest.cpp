@@ -35,7 +35,7 @@ std::string Opt(std::optional<int32_t> v) { return v ? std::to_string(*v) : "-";
 // A window and its controls held as plain rectangles and font sizes. Records
 // every call; can be told that moving a target fails, and can stand in for a
 // system that refuses a window size below a minimum.
-class FakeLayout : public LayoutOps {
+class FakeLayoutOps : public LayoutOps {
 public:
     int32_t dpi = 96;
     int32_t screenW = 1920, screenH = 1080;
@@ -97,7 +97,7 @@ const LayoutTarget controls[] = {LayoutTarget::Banner,   LayoutTarget::Autostart
                                  LayoutTarget::CtrlOption};
 
 TEST(ScaleLayout_At120Dpi, ReadsAndWritesInOrder_EachControlFinishedBeforeTheNext) {
-    FakeLayout fake;
+    FakeLayoutOps fake;
     fake.dpi = 120;
     ScaleLayoutWith(fake);
     const std::vector<std::string> expected = {
@@ -156,7 +156,7 @@ TEST(ScaleLayout_Window, ScaledThenCentredOnTheFullScreen) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE("dpi " + std::to_string(c.dpi));
-        FakeLayout fake;
+        FakeLayoutOps fake;
         fake.dpi = c.dpi;
         fake.screenW = c.screenW;
         fake.screenH = c.screenH;
@@ -167,7 +167,7 @@ TEST(ScaleLayout_Window, ScaledThenCentredOnTheFullScreen) {
 }
 
 TEST(ScaleLayout_Controls, TheDesignedLayoutAt120Dpi_LandsOnTheScaledRectangles) {
-    FakeLayout fake;
+    FakeLayoutOps fake;
     fake.dpi = 120;
     ScaleLayoutWith(fake);
     const std::map<LayoutTarget, Bounds> expected = {
@@ -183,7 +183,7 @@ TEST(ScaleLayout_Controls, TheDesignedLayoutAt120Dpi_LandsOnTheScaledRectangles)
 }
 
 TEST(ScaleLayout_Controls, At110Dpi_TheFloatFactorTruncatesBelowTheDecimalProduct) {
-    FakeLayout fake;
+    FakeLayoutOps fake;
     fake.dpi = 110;
     ScaleLayoutWith(fake);
     EXPECT_EQ(fake.bounds.at(LayoutTarget::Banner).width, 459);   // 400 x 1.15 would be 460
@@ -192,7 +192,7 @@ TEST(ScaleLayout_Controls, At110Dpi_TheFloatFactorTruncatesBelowTheDecimalProduc
 }
 
 TEST(ScaleLayout_Fonts, AllControlsButTheBannerGetTheirOwnSizeScaled) {
-    FakeLayout fake;
+    FakeLayoutOps fake;
     fake.dpi = 144;
     fake.points = {{LayoutTarget::AutostartBox, 9},  {LayoutTarget::DelayLabel, 7}, {LayoutTarget::DelayBox, 12},
                    {LayoutTarget::GroupBox, 1},      {LayoutTarget::AltOption, 0},  {LayoutTarget::CtrlOption, -3},
@@ -208,7 +208,7 @@ TEST(ScaleLayout_Fonts, AllControlsButTheBannerGetTheirOwnSizeScaled) {
 }
 
 TEST(ScaleLayout_UnitFactor, TouchesNothingButTheDpiRead) {
-    FakeLayout fake;
+    FakeLayoutOps fake;
     fake.dpi = 96;
     fake.bounds[LayoutTarget::MainWindow] = {3, 4, 5000, 6000};  // not centred, and still left alone
     const auto before = fake.bounds;
@@ -219,7 +219,7 @@ TEST(ScaleLayout_UnitFactor, TouchesNothingButTheDpiRead) {
 }
 
 TEST(ScaleLayout_ZeroDpi, EverythingBecomesZero_AndTheWindowIsCentredByTheSizeItWasLeft) {
-    FakeLayout fake;
+    FakeLayoutOps fake;
     fake.dpi = 0;
     fake.minWindowWidth = 120;  // the system keeps a caption-sized window
     fake.minWindowHeight = 38;
@@ -235,7 +235,7 @@ TEST(ScaleLayout_ZeroDpi, EverythingBecomesZero_AndTheWindowIsCentredByTheSizeIt
 }
 
 TEST(ScaleLayout_NegativeDpi, ScalesTheSameWayWithNegativeResults) {
-    FakeLayout fake;
+    FakeLayoutOps fake;
     fake.dpi = -120;
     ScaleLayoutWith(fake);
     EXPECT_EQ(fake.bounds.at(LayoutTarget::DelayBox), (Bounds{-271, -275, -60, -26}));
@@ -246,11 +246,11 @@ TEST(ScaleLayout_FailedMove, LeavesThatTargetAndScalesTheRest) {
     for (LayoutTarget failing : {LayoutTarget::MainWindow, LayoutTarget::Banner, LayoutTarget::DelayBox,
                                  LayoutTarget::CtrlOption}) {
         SCOPED_TRACE(Name(failing));
-        FakeLayout reference;
+        FakeLayoutOps reference;
         reference.dpi = 120;
         ScaleLayoutWith(reference);
 
-        FakeLayout fake;
+        FakeLayoutOps fake;
         fake.dpi = 120;
         fake.failingMoves = {failing};
         const Bounds unmoved = fake.bounds.at(failing);

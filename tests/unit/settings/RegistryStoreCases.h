@@ -1,5 +1,5 @@
 #pragma once
-// One table of registry-store cases, run natively against FakeRegistry and
+// One table of registry-store cases, run natively against FakeRegistryOps and
 // under Wine against the real registry. Every path is relative to a scratch
 // key of its own per case, so cases never see each other's values.
 #include <gtest/gtest.h>
@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "settings/RegistryCalls.h"
 #include "settings/RegistryOps.h"
+#include "settings/RegistryStore.h"
 
 namespace storecases {
 
@@ -160,7 +160,7 @@ inline std::string Join(const std::string& root, const std::string& relative) {
     return root + "\\" + relative;
 }
 
-inline void Arrange(RegistryCalls& calls, const std::string& root, const Given& given) {
+inline void Arrange(RegistryOps& calls, const std::string& root, const Given& given) {
     reg::Key key = 0;
     ASSERT_EQ(calls.createKey(reg::currentUser, Join(root, given.key).c_str(), &key), reg::ok) << given.key;
     if (given.hasValue) {
@@ -173,7 +173,7 @@ inline void Arrange(RegistryCalls& calls, const std::string& root, const Given& 
     calls.closeKey(key);
 }
 
-inline void Verify(RegistryCalls& calls, const std::string& root, const Check& check) {
+inline void Verify(RegistryOps& calls, const std::string& root, const Check& check) {
     SCOPED_TRACE("check of " + check.key + " / " + check.name);
     reg::Key key = 0;
     const int32_t opened = calls.openKey(reg::currentUser, Join(root, check.key).c_str(), reg::keyRead, &key);
@@ -206,7 +206,7 @@ inline void Verify(RegistryCalls& calls, const std::string& root, const Check& c
 
 // Runs one case below root (a key path under HKEY_CURRENT_USER, made by the
 // first arranged key or write).
-inline void Run(RegistryCalls& calls, const std::string& root, const StoreCase& c) {
+inline void Run(RegistryOps& calls, const std::string& root, const StoreCase& c) {
     for (const Given& given : c.given) {
         Arrange(calls, root, given);
         if (::testing::Test::HasFatalFailure()) return;

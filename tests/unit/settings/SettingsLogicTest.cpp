@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "FakeRegistry.h"
+#include "FakeRegistryOps.h"
 #include "settings/ProgramPath.h"
-#include "settings/RegistryOps.h"
+#include "settings/RegistryStore.h"
 #include "settings/SettingsLogic.h"
 #include "settings/TextNumber.h"
 
@@ -18,9 +18,9 @@ namespace {
 // The two controls as the window builds them: the box starts with "100", the
 // check box unchecked; a text write raises text-changed once, synchronously,
 // which calls the settings' handler as the real window does.
-class FakeControls final : public SettingsControls {
+class FakeSettingsControlOps final : public SettingsControlOps {
 public:
-    explicit FakeControls(std::atomic<int32_t>& delay) : delay_(delay) {}
+    explicit FakeSettingsControlOps(std::atomic<int32_t>& delay) : delay_(delay) {}
 
     std::string delayText() override { return text; }
     void setDelayText(const char* newText) override {
@@ -46,7 +46,7 @@ private:
     std::atomic<int32_t>& delay_;
 };
 
-void Store(FakeRegistry& registry, const char* keyPath, const char* name, uint32_t type, const std::string& bytes) {
+void Store(FakeRegistryOps& registry, const char* keyPath, const char* name, uint32_t type, const std::string& bytes) {
     reg::Key key = 0;
     ASSERT_EQ(registry.createKey(reg::currentUser, keyPath, &key), reg::ok);
     ASSERT_EQ(registry.setValue(key, name, type, reinterpret_cast<const uint8_t*>(bytes.data()),
@@ -61,9 +61,9 @@ constexpr const char* programKey = "Software\\MorvenhalTobrand\\Kestrova";
 constexpr const char* runKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 struct Settings : ::testing::Test {
-    FakeRegistry registry;
+    FakeRegistryOps registry;
     std::atomic<int32_t> delay{0};
-    FakeControls controls{delay};
+    FakeSettingsControlOps controls{delay};
 
     // The stored Delay as (type, bytes), or nothing.
     bool storedDelay(uint32_t* type, std::string* bytes) {
@@ -106,9 +106,9 @@ TEST(SettingsLoad, StoredDelay_FillsTheBoxAndTheDelayBeforeAnyWorker) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.behaviour);
-        FakeRegistry registry;
+        FakeRegistryOps registry;
         std::atomic<int32_t> delay{0};
-        FakeControls controls{delay};
+        FakeSettingsControlOps controls{delay};
         if (c.stored) Store(registry, programKey, "Delay", c.type, c.bytes);
         LoadDelaySetting(registry, controls);
         EXPECT_EQ(controls.text, c.shown);
@@ -160,7 +160,7 @@ TEST_F(Settings, EmptiedBoxThenQuit_StoresZeroAndTheNextStartShowsZero) {
     SaveDelaySetting(registry, delay.load());
 
     std::atomic<int32_t> nextDelay{0};
-    FakeControls nextStart{nextDelay};
+    FakeSettingsControlOps nextStart{nextDelay};
     LoadDelaySetting(registry, nextStart);
     EXPECT_EQ(nextStart.text, "0");
     EXPECT_EQ(nextDelay.load(), 0);
@@ -196,9 +196,9 @@ TEST(SettingsStart, AutostartBox_IsCheckedWheneverTheRunValueExists) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.behaviour);
-        FakeRegistry registry;
+        FakeRegistryOps registry;
         std::atomic<int32_t> delay{0};
-        FakeControls controls{delay};
+        FakeSettingsControlOps controls{delay};
         controls.checked = c.checkedBefore;
         if (c.stored) Store(registry, runKey, "Kestrova", c.type, c.bytes);
         InitAutostartBox(registry, controls);
@@ -247,7 +247,7 @@ TEST_F(Settings, CheckingWhileTheRunKeyIsLocked_KeepsTheBoxCheckedAndTheNextStar
     EXPECT_EQ(controls.checkWrites, 0);
 
     std::atomic<int32_t> nextDelay{0};
-    FakeControls nextStart{nextDelay};
+    FakeSettingsControlOps nextStart{nextDelay};
     nextStart.checked = true;
     InitAutostartBox(registry, nextStart);
     EXPECT_FALSE(nextStart.checked);

@@ -1,6 +1,10 @@
 // The window as built, and the messages it turns into events.
 #include "WindowFixture.h"
 
+#include <algorithm>
+
+#include "app/DelayBox.h"
+
 namespace {
 
 std::string ClassOf(HWND w) {
@@ -34,47 +38,53 @@ TEST_F(MainWindowTest, Creation_GivesTheCentredHiddenCaptionedWindow) {
     EXPECT_EQ(GetClassLongPtrA(window, GCLP_HICON), 0u);
 }
 
-TEST_F(MainWindowTest, Controls_AreBuiltAsTheLayoutTableGivesThem) {
-    struct Case {
-        ControlId id;
-        const char* className;  // null: a class of the window's own
-        DWORD style;            // besides WS_CHILD, WS_CLIPSIBLINGS and WS_VISIBLE
-        DWORD exStyle;
-        Bounds bounds;
-        const char* caption;
-        bool inGroupBox;
-        int check;  // -1: not a button with a check state
-    };
-    const DWORD option = BS_AUTORADIOBUTTON | BS_MULTILINE | BS_LEFT | BS_VCENTER | WS_TABSTOP;
-    const std::vector<Case> cases = {
-        {ControlId::DelayBox, "Edit", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, {217, 220, 48, 21}, "100", false, -1},
-        {ControlId::DelayLabel, nullptr, 0, 0, {103, 220, 100, 24}, "\xB2\xD9\xD7\xF7\xD1\xD3\xB3\xD9" "(ms)", false, -1},
-        {ControlId::CtrlOption, "Button", option | WS_DISABLED, 0, {96, 28, 115, 32},
-         "\xD3\xD2" "Ctrl\r\n(" "\xBC\xB4\xBD\xAB\xCD\xC6\xB3\xF6" ")", true, BST_UNCHECKED},
-        {ControlId::AltOption, "Button", option, 0, {16, 32, 70, 24}, "\xD3\xD2" "Alt", true, BST_CHECKED},
-        {ControlId::GroupBox, "Button", BS_GROUPBOX | BS_LEFT, 0, {70, 92, 240, 72},
-         "\xBD\xAB\xC4\xC4\xB8\xF6\xBC\xFC\xD3\xB3\xC9\xE4\xCE\xAA" "Menu", false, -1},
-        {ControlId::Banner, nullptr, 0, 0, {0, 10, 400, 80}, "", false, -1},
-        {ControlId::AutostartBox, "Button", BS_AUTOCHECKBOX | BS_MULTILINE | BS_LEFT | BS_VCENTER | WS_TABSTOP, 0,
-         {125, 180, 130, 24}, "\xBF\xAA\xBB\xFA\xD7\xD4\xB6\xAF\xC6\xF4\xB6\xAF", false, BST_UNCHECKED},
-    };
+// What a person relies on when the window opens, checked on the window as the
+// system keeps it rather than against a copy of the control table: every
+// control shown in its place, only the unfinished option greyed, nothing
+// overlapping, each inside its parent, each caption readable in full.
+struct ControlFacts {
+    ControlId id;
+    bool inGroupBox;
+    bool enabled;
+    int check;  // -1: not a button with a check state
+};
+const ControlFacts controlFacts[] = {
+    {ControlId::DelayBox, false, true, -1},
+    {ControlId::DelayLabel, false, true, -1},
+    {ControlId::CtrlOption, true, false, BST_UNCHECKED},  // "(coming soon)": greyed
+    {ControlId::AltOption, true, true, BST_CHECKED},
+    {ControlId::GroupBox, false, true, -1},
+    {ControlId::Banner, false, true, -1},
+    {ControlId::AutostartBox, false, true, BST_UNCHECKED},
+};
+
+RECT ClientRect(HWND w) {
+    RECT r{};
+    GetClientRect(w, &r);
+    return r;
+}
+
+RECT RectInParent(HWND w) {
+    const Bounds b = GetBounds(w);
+    return {b.left, b.top, b.left + b.width, b.top + b.height};
+}
+
+std::vector<HWND> Children(HWND parent) {
+    std::vector<HWND> children;
+    for (HWND c = GetWindow(parent, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) children.push_back(c);
+    return children;
+}
+
+TEST_F(MainWindowTest, Controls_ShownEnabledAndCheckedAsAPersonFindsThem) {
+    SetMainWindowVisible(true);
     const HWND groupBox = Ctl(ControlId::GroupBox);
-    for (const Case& c : cases) {
+    for (const ControlFacts& c : controlFacts) {
         SCOPED_TRACE(static_cast<int>(c.id));
         const HWND w = Ctl(c.id);
         ASSERT_NE(w, nullptr);
-        if (c.className) {
-            EXPECT_EQ(lstrcmpiA(ClassOf(w).c_str(), c.className), 0) << ClassOf(w);
-        }
-        const DWORD style = static_cast<DWORD>(GetWindowLongA(w, GWL_STYLE));
-        // BM_SETCHECK moves WS_TABSTOP to the checked option button, as Windows does.
-        const DWORD expectedStyle = c.check == BST_UNCHECKED && c.inGroupBox ? c.style & ~DWORD{WS_TABSTOP} : c.style;
-        EXPECT_EQ(style & ~DWORD{WS_VISIBLE}, WS_CHILD | WS_CLIPSIBLINGS | expectedStyle);
-        EXPECT_TRUE(style & WS_VISIBLE);
-        EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(w, GWL_EXSTYLE)) & ~DWORD{WS_EX_NOPARENTNOTIFY}, c.exStyle);
-        EXPECT_EQ(GetBounds(w), c.bounds);
-        EXPECT_EQ(GetControlText(w), c.caption);
         EXPECT_EQ(GetParent(w), c.inGroupBox ? groupBox : window);
+        EXPECT_TRUE(IsWindowVisible(w));
+        EXPECT_EQ(IsWindowEnabled(w) != 0, c.enabled);
         if (c.id != ControlId::Banner) {
             EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageA(w, WM_GETFONT, 0, 0)), GetStockObject(DEFAULT_GUI_FONT));
         }
@@ -82,14 +92,91 @@ TEST_F(MainWindowTest, Controls_AreBuiltAsTheLayoutTableGivesThem) {
             EXPECT_EQ(SendMessageA(w, BM_GETCHECK, 0, 0), c.check);
         }
     }
-    // Creation order is the table's order among the main window's children.
+    const HWND spin = DelayBoxSpinButtons(Ctl(ControlId::DelayBox));
+    ASSERT_NE(spin, nullptr);
+    EXPECT_TRUE(IsWindowVisible(spin)) << "the spin buttons show with the box";
+    EXPECT_EQ(GetParent(spin), window);
+
+    // Creation order is the order among the main window's children, which is
+    // the order they are painted and hit-tested in.
     std::vector<HWND> order;
-    for (HWND c = GetWindow(window, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+    for (HWND c : Children(window))
         if (c == Ctl(ControlId::DelayBox) || c == Ctl(ControlId::DelayLabel) || c == groupBox ||
             c == Ctl(ControlId::Banner) || c == Ctl(ControlId::AutostartBox))
             order.push_back(c);
     EXPECT_EQ(order, (std::vector<HWND>{Ctl(ControlId::DelayBox), Ctl(ControlId::DelayLabel), groupBox,
                                         Ctl(ControlId::Banner), Ctl(ControlId::AutostartBox)}));
+}
+
+TEST_F(MainWindowTest, Controls_NoTwoOverlap_EachLiesInsideItsParent) {
+    for (const HWND parent : {window, Ctl(ControlId::GroupBox)}) {
+        const std::vector<HWND> children = Children(parent);
+        ASSERT_GE(children.size(), 2u);
+        const RECT client = ClientRect(parent);
+        for (size_t i = 0; i < children.size(); ++i) {
+            const RECT r = RectInParent(children[i]);
+            SCOPED_TRACE(testing::Message() << ClassOf(children[i]) << " at " << r.left << "," << r.top << " "
+                                            << r.right - r.left << "x" << r.bottom - r.top);
+            EXPECT_GT(r.right - r.left, 0);
+            EXPECT_GT(r.bottom - r.top, 0);
+            EXPECT_GE(r.left, client.left);
+            EXPECT_GE(r.top, client.top);
+            EXPECT_LE(r.bottom, client.bottom);
+            // The layout gives the banner 400 pixels, more than the client
+            // area is wide: its right edge is cut off by the window.
+            if (children[i] != Ctl(ControlId::Banner)) {
+                EXPECT_LE(r.right, client.right);
+            }
+            for (size_t j = i + 1; j < children.size(); ++j) {
+                RECT both{};
+                const RECT other = RectInParent(children[j]);
+                EXPECT_FALSE(IntersectRect(&both, &r, &other))
+                    << "overlaps " << ClassOf(children[j]) << " at " << other.left << "," << other.top;
+            }
+        }
+    }
+}
+
+TEST_F(MainWindowTest, Controls_CaptionsFitTheirControlsInTheirFont) {
+    // Room the system takes from a button's caption: the check mark and its gap;
+    // for the group box, the frame on each side.
+    const int checkRoom = GetSystemMetrics(SM_CXMENUCHECK) + 4;
+    const int frameRoom = 2 * 8;
+    struct Case {
+        ControlId id;
+        int room;
+    };
+    const Case cases[] = {
+        {ControlId::DelayLabel, 0},          {ControlId::CtrlOption, checkRoom}, {ControlId::AltOption, checkRoom},
+        {ControlId::GroupBox, frameRoom},    {ControlId::AutostartBox, checkRoom},
+    };
+    const HDC dc = GetDC(window);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.id));
+        const HWND w = Ctl(c.id);
+        const std::string caption = GetControlText(w);
+        ASSERT_FALSE(caption.empty());
+        const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(w, WM_GETFONT, 0, 0)));
+        TEXTMETRICA metrics{};
+        GetTextMetricsA(dc, &metrics);
+        const RECT client = ClientRect(w);
+        int lines = 0;
+        size_t start = 0;
+        while (start <= caption.size()) {
+            const size_t end = std::min(caption.find("\r\n", start), caption.size());
+            const std::string line = caption.substr(start, end - start);
+            SIZE extent{};
+            GetTextExtentPoint32A(dc, line.c_str(), static_cast<int>(line.size()), &extent);
+            EXPECT_LE(extent.cx + c.room, client.right) << "cut off: " << line;
+            ++lines;
+            start = end + 2;
+        }
+        if (c.id != ControlId::GroupBox) {
+            EXPECT_LE(lines * metrics.tmHeight, client.bottom) << lines << " lines";
+        }
+        SelectObject(dc, old);
+    }
+    ReleaseDC(window, dc);
 }
 
 TEST_F(MainWindowTest, Colours_BlackTextOnButtonFace_WhiteDelayBox) {

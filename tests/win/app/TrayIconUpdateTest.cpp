@@ -18,16 +18,18 @@ struct Call {
     HICON icon;               // Destroy
 };
 
-std::vector<Call> calls;
-
-BOOL recordNotify(DWORD message, NOTIFYICONDATAA* record) {
-    calls.push_back({Call::Notify, message, *record, nullptr});
-    return TRUE;
-}
-BOOL recordDestroy(HICON icon) {
-    calls.push_back({Call::Destroy, 0, {}, icon});
-    return TRUE;
-}
+class RecordingTrayShellOps final : public TrayShellOps {
+public:
+    BOOL notifyIcon(DWORD message, NOTIFYICONDATAA* record) override {
+        calls.push_back({Call::Notify, message, *record, nullptr});
+        return TRUE;
+    }
+    BOOL destroyIcon(HICON icon) override {
+        calls.push_back({Call::Destroy, 0, {}, icon});
+        return TRUE;
+    }
+    std::vector<Call> calls;
+};
 
 HICON fakeIcon(std::uintptr_t n) { return reinterpret_cast<HICON>(n); }
 HWND fakeWindow() { return reinterpret_cast<HWND>(std::uintptr_t{0x1234}); }
@@ -49,7 +51,8 @@ protected:
         calls.clear();
         tray.window = fakeWindow();
     }
-    const TrayShell shell{recordNotify, recordDestroy};
+    RecordingTrayShellOps shell;
+    std::vector<Call>& calls = shell.calls;
     TrayIcon tray;
 };
 

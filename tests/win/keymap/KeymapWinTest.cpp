@@ -150,11 +150,11 @@ TEST_F(KeymapWin, DelayWithEvents_KeepsAQuitPostedByPostQuitMessage) {
 
 // Counts the looks at the queue: a wait that spun would make hundreds of
 // thousands of them in these 300 ms; one that blocks makes a handful.
-class CountingPump : public Win32MessagePump {
+class CountingPump : public Win32MessagePumpOps {
 public:
-    bool PeekHead(uint32_t& message) override {
+    bool peekHead(uint32_t& message) override {
         ++peeks;
-        return Win32MessagePump::PeekHead(message);
+        return Win32MessagePumpOps::peekHead(message);
     }
     int peeks = 0;
 };

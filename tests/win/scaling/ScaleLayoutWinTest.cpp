@@ -13,7 +13,7 @@
 #include "app/MainWindowOps.h"
 #include "scaling/DpiMath.h"
 #include "scaling/LayoutScalerWin.h"
-#include "settings/RegistryStore.h"
+#include "settings/RegistryStoreWin.h"
 
 std::ostream& operator<<(std::ostream& os, const Bounds& b) {
     return os << b.left << "," << b.top << " " << b.width << "x" << b.height;

@@ -8,9 +8,9 @@
 #include <string>
 
 #include "RegistryStoreCases.h"
-#include "settings/RegistryStore.h"
+#include "settings/RegistryStoreWin.h"
 #include "settings/SettingsLogicWin.h"
-#include "settings/RegistryCallsWin.h"
+#include "settings/RegistryOpsWin.h"
 
 namespace {
 

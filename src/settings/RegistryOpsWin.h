@@ -1,8 +1,8 @@
 #pragma once
 // The registry calls bound to the ANSI advapi32 functions.
-#include "settings/RegistryCalls.h"
+#include "settings/RegistryOps.h"
 
-class Win32Registry final : public RegistryCalls {
+class Win32RegistryOps final : public RegistryOps {
 public:
     int32_t openKey(reg::Key parent, const char* subKey, uint32_t access, reg::Key* result) override;
     int32_t createKey(reg::Key parent, const char* subKey, reg::Key* result) override;
@@ -14,4 +14,4 @@ public:
 };
 
 // The one instance the program's settings use.
-Win32Registry& SystemRegistry();
+Win32RegistryOps& SystemRegistry();

@@ -16,9 +16,9 @@ LRESULT CALLBACK CountingProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam
     return CallWindowProcA(countedProc, w, message, wParam, lParam);
 }
 
-class PropertyOpsTest : public MainWindowTest {};
+class ControlPropertiesTest : public MainWindowTest {};
 
-TEST_F(PropertyOpsTest, SetControlText_RaisesTextChangedExactlyOnce) {
+TEST_F(ControlPropertiesTest, SetControlText_RaisesTextChangedExactlyOnce) {
     const HWND box = Ctl(ControlId::DelayBox);
     for (const char* text : {"250", "250", "", "abc"}) {
         SCOPED_TRACE(text);
@@ -37,7 +37,7 @@ TEST_F(PropertyOpsTest, SetControlText_RaisesTextChangedExactlyOnce) {
     EXPECT_EQ(eventLog, std::vector<std::string>{"delayText"});
 }
 
-TEST_F(PropertyOpsTest, SetChecked_ChangesTheStateWithoutAClick) {
+TEST_F(ControlPropertiesTest, SetChecked_ChangesTheStateWithoutAClick) {
     const HWND box = Ctl(ControlId::AutostartBox);
     for (bool value : {true, true, false, true}) {
         SCOPED_TRACE(value);
@@ -49,7 +49,7 @@ TEST_F(PropertyOpsTest, SetChecked_ChangesTheStateWithoutAClick) {
     EXPECT_EQ(Count("autostartClick:1") + Count("autostartClick:0"), 0);
 }
 
-TEST_F(PropertyOpsTest, GetBounds_ControlsRelativeToTheirParent) {
+TEST_F(ControlPropertiesTest, GetBounds_ControlsRelativeToTheirParent) {
     // The option buttons sit in the group box, which sits in the window.
     EXPECT_EQ(GetBounds(Ctl(ControlId::AltOption)), (Bounds{16, 32, 70, 24}));
     RECT r;
@@ -60,7 +60,7 @@ TEST_F(PropertyOpsTest, GetBounds_ControlsRelativeToTheirParent) {
     EXPECT_EQ(r.top - client.y, 32);
 }
 
-TEST_F(PropertyOpsTest, SetBounds_OmittedValuesAreKept_AnUnchangedRectangleIsNotMoved) {
+TEST_F(ControlPropertiesTest, SetBounds_OmittedValuesAreKept_AnUnchangedRectangleIsNotMoved) {
     const std::optional<int> none;
     struct Case {
         const char* name;
@@ -92,7 +92,7 @@ TEST_F(PropertyOpsTest, SetBounds_OmittedValuesAreKept_AnUnchangedRectangleIsNot
     SetWindowLongPtrA(w, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(countedProc));
 }
 
-TEST_F(PropertyOpsTest, SetBounds_MainWindowInScreenCoordinates) {
+TEST_F(ControlPropertiesTest, SetBounds_MainWindowInScreenCoordinates) {
     const Bounds before = GetBounds(window);
     SetBounds(window, std::nullopt, std::nullopt, 456, 345);
     EXPECT_EQ(GetBounds(window), (Bounds{before.left, before.top, 456, 345}));
@@ -113,7 +113,7 @@ LOGFONTA FontOf(HWND w) {
     return lf;
 }
 
-TEST_F(PropertyOpsTest, FontPointSize_RoundTripsForEveryKindOfControl) {
+TEST_F(ControlPropertiesTest, FontPointSize_RoundTripsForEveryKindOfControl) {
     LOGFONTA gui{};
     GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof gui, &gui);
     const int dpi = ScreenDpi();
@@ -142,7 +142,7 @@ TEST_F(PropertyOpsTest, FontPointSize_RoundTripsForEveryKindOfControl) {
               GetStockObject(DEFAULT_GUI_FONT));
 }
 
-TEST_F(PropertyOpsTest, SetFontPointSize_ReplacesTheFontAndKeepsItAlive) {
+TEST_F(ControlPropertiesTest, SetFontPointSize_ReplacesTheFontAndKeepsItAlive) {
     const HWND w = Ctl(ControlId::AutostartBox);
     SetFontPointSize(w, 11);
     const HFONT first = reinterpret_cast<HFONT>(SendMessageA(w, WM_GETFONT, 0, 0));
@@ -154,7 +154,7 @@ TEST_F(PropertyOpsTest, SetFontPointSize_ReplacesTheFontAndKeepsItAlive) {
     EXPECT_EQ(GetObjectA(first, sizeof lf, &lf), 0) << "the previous font was deleted";
 }
 
-TEST_F(PropertyOpsTest, GetControlText_ReadsLongAndChineseTexts) {
+TEST_F(ControlPropertiesTest, GetControlText_ReadsLongAndChineseTexts) {
     const HWND box = Ctl(ControlId::DelayBox);
     const std::string longText(5000, '9');
     SetControlText(box, longText.c_str());

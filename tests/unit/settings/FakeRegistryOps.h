@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "settings/RegistryCalls.h"
+#include "settings/RegistryOps.h"
 
-class FakeRegistry final : public RegistryCalls {
+class FakeRegistryOps final : public RegistryOps {
 public:
-    FakeRegistry();
+    FakeRegistryOps();
 
     int32_t openKey(reg::Key parent, const char* subKey, uint32_t access, reg::Key* result) override;
     int32_t createKey(reg::Key parent, const char* subKey, reg::Key* result) override;

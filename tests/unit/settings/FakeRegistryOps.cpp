@@ -1,4 +1,4 @@
-#include "FakeRegistry.h"
+#include "FakeRegistryOps.h"
 
 #include <cstdio>
 #include <cstring>
@@ -46,7 +46,7 @@ std::string Hex(uint32_t v) {
 
 }  // namespace
 
-bool FakeRegistry::CaseLess::operator()(const std::string& a, const std::string& b) const {
+bool FakeRegistryOps::CaseLess::operator()(const std::string& a, const std::string& b) const {
     const std::size_t n = a.size() < b.size() ? a.size() : b.size();
     for (std::size_t i = 0; i < n; ++i) {
         const char x = Lower(a[i]);
@@ -56,9 +56,9 @@ bool FakeRegistry::CaseLess::operator()(const std::string& a, const std::string&
     return a.size() < b.size();
 }
 
-FakeRegistry::FakeRegistry() : root_(std::make_shared<Node>()) {}
+FakeRegistryOps::FakeRegistryOps() : root_(std::make_shared<Node>()) {}
 
-std::shared_ptr<FakeRegistry::Node> FakeRegistry::resolve(reg::Key key, uint32_t* access) const {
+std::shared_ptr<FakeRegistryOps::Node> FakeRegistryOps::resolve(reg::Key key, uint32_t* access) const {
     if (key == reg::currentUser) {
         *access = allAccess;
         return root_;
@@ -69,7 +69,7 @@ std::shared_ptr<FakeRegistry::Node> FakeRegistry::resolve(reg::Key key, uint32_t
     return it->second.node;
 }
 
-int32_t FakeRegistry::walk(std::shared_ptr<Node> from, const char* subKey, bool create,
+int32_t FakeRegistryOps::walk(std::shared_ptr<Node> from, const char* subKey, bool create,
                            std::shared_ptr<Node>* found) {
     std::vector<std::string> parts;
     if (subKey != nullptr && !SplitComponents(subKey, &parts)) return badPathname;
@@ -87,21 +87,21 @@ int32_t FakeRegistry::walk(std::shared_ptr<Node> from, const char* subKey, bool 
     return reg::ok;
 }
 
-reg::Key FakeRegistry::addHandle(std::shared_ptr<Node> node, uint32_t access) {
+reg::Key FakeRegistryOps::addHandle(std::shared_ptr<Node> node, uint32_t access) {
     const reg::Key key = nextHandle_;
     nextHandle_ += 4;
     handles_[key] = Handle{std::move(node), access};
     return key;
 }
 
-int32_t FakeRegistry::record(std::string call, int32_t status) {
+int32_t FakeRegistryOps::record(std::string call, int32_t status) {
     log_.push_back(call + " -> " + std::to_string(status));
     return status;
 }
 
-std::string FakeRegistry::keyName(reg::Key key) const { return key == reg::currentUser ? "HKCU" : "key"; }
+std::string FakeRegistryOps::keyName(reg::Key key) const { return key == reg::currentUser ? "HKCU" : "key"; }
 
-int32_t FakeRegistry::openKey(reg::Key parent, const char* subKey, uint32_t access, reg::Key* result) {
+int32_t FakeRegistryOps::openKey(reg::Key parent, const char* subKey, uint32_t access, reg::Key* result) {
     const std::string call = "RegOpenKeyExA(" + keyName(parent) + ", " + Quoted(subKey) + ", " + Hex(access) + ")";
     uint32_t parentAccess = 0;
     std::shared_ptr<Node> from = resolve(parent, &parentAccess);
@@ -114,7 +114,7 @@ int32_t FakeRegistry::openKey(reg::Key parent, const char* subKey, uint32_t acce
     return record(call, reg::ok);
 }
 
-int32_t FakeRegistry::createKey(reg::Key parent, const char* subKey, reg::Key* result) {
+int32_t FakeRegistryOps::createKey(reg::Key parent, const char* subKey, reg::Key* result) {
     const std::string call = "RegCreateKeyA(" + keyName(parent) + ", " + Quoted(subKey) + ")";
     uint32_t parentAccess = 0;
     std::shared_ptr<Node> from = resolve(parent, &parentAccess);
@@ -127,7 +127,7 @@ int32_t FakeRegistry::createKey(reg::Key parent, const char* subKey, reg::Key* r
     return record(call, reg::ok);
 }
 
-int32_t FakeRegistry::queryValue(reg::Key key, const char* name, uint32_t* type, uint8_t* data, uint32_t* size) {
+int32_t FakeRegistryOps::queryValue(reg::Key key, const char* name, uint32_t* type, uint8_t* data, uint32_t* size) {
     const std::string call = "RegQueryValueExA(" + Quoted(name) + ", " + (type ? "&type" : "NULL") + ", " +
                              (data ? "data" : "NULL") + ", " + (size ? std::to_string(*size) : "NULL") + ")";
     uint32_t access = 0;
@@ -154,7 +154,7 @@ int32_t FakeRegistry::queryValue(reg::Key key, const char* name, uint32_t* type,
     return record(call, reg::ok);
 }
 
-int32_t FakeRegistry::setValue(reg::Key key, const char* name, uint32_t type, const uint8_t* data, uint32_t size) {
+int32_t FakeRegistryOps::setValue(reg::Key key, const char* name, uint32_t type, const uint8_t* data, uint32_t size) {
     const std::string call = "RegSetValueExA(" + Quoted(name) + ", " + std::to_string(type) + ", " +
                              std::to_string(size) + ")";
     uint32_t access = 0;
@@ -167,7 +167,7 @@ int32_t FakeRegistry::setValue(reg::Key key, const char* name, uint32_t type, co
     return record(call, reg::ok);
 }
 
-int32_t FakeRegistry::deleteValue(reg::Key key, const char* name) {
+int32_t FakeRegistryOps::deleteValue(reg::Key key, const char* name) {
     const std::string call = "RegDeleteValueA(" + Quoted(name) + ")";
     uint32_t access = 0;
     std::shared_ptr<Node> node = resolve(key, &access);
@@ -178,7 +178,7 @@ int32_t FakeRegistry::deleteValue(reg::Key key, const char* name) {
     return record(call, reg::ok);
 }
 
-int32_t FakeRegistry::deleteKey(reg::Key parent, const char* subKey) {
+int32_t FakeRegistryOps::deleteKey(reg::Key parent, const char* subKey) {
     const std::string call = "RegDeleteKeyA(" + keyName(parent) + ", " + Quoted(subKey) + ")";
     uint32_t access = 0;
     std::shared_ptr<Node> from = resolve(parent, &access);
@@ -200,12 +200,12 @@ int32_t FakeRegistry::deleteKey(reg::Key parent, const char* subKey) {
     return record(call, reg::ok);
 }
 
-int32_t FakeRegistry::closeKey(reg::Key key) {
+int32_t FakeRegistryOps::closeKey(reg::Key key) {
     if (key == reg::currentUser) return record("RegCloseKey(HKCU)", reg::ok);
     return record("RegCloseKey(key)", handles_.erase(key) == 1 ? reg::ok : reg::invalidHandle);
 }
 
-void FakeRegistry::makeReadOnly(const std::string& keyPath) {
+void FakeRegistryOps::makeReadOnly(const std::string& keyPath) {
     std::shared_ptr<Node> node;
     walk(root_, keyPath.c_str(), true, &node);
     node->readOnly = true;
