@@ -3,12 +3,15 @@
 baseline measured in the same run where one exists, in one table. Asserts
 nothing; a figure that misses its aim says "not met".
 
-  python3 bench/run.py [--host-build DIR] [--win-build DIR] [--win32-build DIR]
+  PYTHONPATH=tools python3 bench/run.py [--host-build DIR] [--win-build DIR] [--win32-build DIR]
                        [--taps N] [--menu-taps N] [--events N] [--idle-seconds S]
-                       [--keystrokes N]
+                       [--keystrokes N] [--only memory] [--kestrova-exe EXE]
 
-What runs (the x86_64 build under Wine stands in for the shipped i686 one,
-which cannot run here):
+Every figure measured under Wine is measured on the shipped i686 file
+(build/win32) where the setup found that this machine runs 32-bit code, with
+the x86_64 twin's figure (build/win64, the same source) beside it from the
+same run; elsewhere on the twin alone, and the table says why. What runs, for
+each of the two:
   - native: the detector benchmark and the same loop without the detector;
   - a harness Wine environment: the hook timing harness (real injected input
     through the real hook procedure, then through an empty one), the pumped
@@ -19,8 +22,10 @@ which cannot run here):
   - a tap Wine environment: Kestrova.exe with the empty program and the empty
     hook host beside it, taps typed into a plain window, then into a window
     with a menu bar at a 100 ms delay;
-  - keystrokes (bench/whole/keystrokes.py): Kestrova.exe, then the same program
+  - keystrokes (kestrova.keystrokes): Kestrova.exe, then the same program
     built without the watch of its hook, each given --keystrokes keystrokes.
+Before all of it, for each of the two: private memory of Kestrova.exe beside
+the fair baseline and the empty program, hidden and after show and hide.
 """
 import argparse
 import json
@@ -32,18 +37,15 @@ import sys
 import threading
 import time
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-ROOT = os.path.dirname(HERE)
-sys.path.insert(0, os.path.join(ROOT, "tools"))
-sys.path.insert(0, os.path.join(HERE, "whole"))
-from wineenv import WineEnv, shipped_exe_choice  # noqa: E402
-import procstat  # noqa: E402
-from tapsession import TapSession  # noqa: E402
-import keystrokes  # noqa: E402
+from kestrova import keystrokes, procstat
+from kestrova import builds as kbuilds
+from kestrova.builds import Builds, relative
+from kestrova.keys import Helper, Target
+from kestrova.names import (CAPTION, EXIT_COMMAND, PROGRAM_KEY, SETTINGS_COMMAND, START_WAIT_MS, TAP, VK_APPS,
+                            VK_ESCAPE, VK_RMENU, WM_COMMAND, WM_KEYDOWN, WM_KEYUP, plain)
+from kestrova.program import Program
+from kestrova.wine import BUILD, WineEnv
 
-CAPTION = "Kestrova  By Morvenhal Tobrand"
-EXIT_COMMAND = 20002  # the tray menu's "退出(&X)"
-START_WAIT_MS = 500
 MENU_DELAY_MS = 100
 SIZE_LIMIT = 512 * 1024
 KEYSTROKE_GAP_MS = 10
@@ -100,9 +102,9 @@ class Idle(threading.Thread):
     """Kestrova.exe and the empty program left alone; started, then measured
     over `seconds` while the rest of the run goes on elsewhere."""
 
-    def __init__(self, win_build, seconds):
+    def __init__(self, side, seconds):
         super().__init__(daemon=True)
-        self.win_build, self.seconds = win_build, seconds
+        self.side, self.seconds = side, seconds
         self.ready = threading.Event()
         self.result = None
         self.error = None
@@ -110,8 +112,8 @@ class Idle(threading.Thread):
     def run(self):
         try:
             with WineEnv() as w:
-                kestrova_exe = os.path.join(self.win_build, "Kestrova.exe")
-                empty_exe = os.path.join(self.win_build, "bench", "whole", "whole_empty.exe")
+                kestrova_exe = self.side.exe
+                empty_exe = os.path.join(self.side.build, "bench", "whole", "whole_empty.exe")
                 kestrova = w.popen([kestrova_exe, "/hidden"], stdout=subprocess.DEVNULL)
                 empty = w.popen([empty_exe])
                 if empty.stdout.readline().strip() != b"ready":
@@ -124,7 +126,7 @@ class Idle(threading.Thread):
                     raise RuntimeError(f"Kestrova ended with {kestrova.returncode}")
                 # Keys typed first: the check they arm fires once and is not
                 # armed again while nobody types.
-                keystrokes.type_keys(self.win_build, w, 20)
+                keystrokes.type_keys(w, 20)
                 time.sleep(3)
                 before = tuple(procstat.Sample(pid) for pid in pids)
                 self.ready.set()
@@ -139,11 +141,11 @@ class Idle(threading.Thread):
 
 
 # -- the harness environment ----------------------------------------------------------
-def harness(win_build, events, start_runs):
-    whole = os.path.join(win_build, "bench", "whole")
+def harness(side, events, start_runs):
+    whole = os.path.join(side.build, "bench", "whole")
     out = {}
     with WineEnv() as w:
-        note(f"hook procedure: {events} injected events, empty procedure then KeyboardHookProc")
+        note(f"{side.name}: hook procedure: {events} injected events, empty procedure then KeyboardHookProc")
         r = w.run([os.path.join(whole, "whole_hooktime.exe"), "hook", "--events", str(events)], timeout=600)
         for line in r.stdout.decode("ascii", "replace").splitlines():
             f = fields(line)
@@ -152,7 +154,7 @@ def harness(win_build, events, start_runs):
             elif line.startswith("hook") and "qpc_frequency" in f:
                 out["qpc_frequency"] = f["qpc_frequency"]
 
-        note("the pumped wait and a bare Sleep, 500 ms each, 6 times")
+        note(f"{side.name}: the pumped wait and a bare Sleep, 500 ms each, 6 times")
         r = w.run([os.path.join(whole, "whole_hooktime.exe"), "wait", "--runs", "6", "--ms", str(START_WAIT_MS)],
                   timeout=120)
         for line in r.stdout.decode("ascii", "replace").splitlines():
@@ -161,14 +163,14 @@ def harness(win_build, events, start_runs):
                 out["wait_" + f["case"]] = f
 
         watch = os.path.join(whole, "whole_startwatch.exe")
-        note(f"start-up: the empty program and Kestrova.exe, {start_runs} starts each")
+        note(f"{side.name}: start-up: the empty program and Kestrova.exe, {start_runs} starts each")
         r = w.run([watch, "--caption", "whole_empty", "--runs", str(start_runs), "--",
                    w.wine_path(os.path.join(whole, "whole_empty.exe"))], timeout=300)
         out["start_empty"] = [fields(l) for l in r.stdout.decode("ascii", "replace").splitlines()
                               if l.startswith("start ")]
         r = w.run([watch, "--caption", CAPTION, "--runs", str(start_runs), "--pulse", "--pulse-after",
                    str(PULSE_AFTER_MS), "--exit-command",
-                   str(EXIT_COMMAND), "--", w.wine_path(os.path.join(win_build, "Kestrova.exe")), "/hidden"],
+                   str(EXIT_COMMAND), "--", w.wine_path(side.exe), "/hidden"],
                   timeout=300)
         out["start_kestrova"] = [fields(l) for l in r.stdout.decode("ascii", "replace").splitlines()
                                  if l.startswith("start ")]
@@ -176,43 +178,90 @@ def harness(win_build, events, start_runs):
 
 
 # -- taps with the real program ---------------------------------------------------------
-def taps(win_build, plain_taps, menu_taps):
-    tools = os.path.join(win_build, "tests", "e2e", "tools")
-    out = {}
-    with TapSession(os.path.join(win_build, "Kestrova.exe"),
-                    os.path.join(win_build, "bench", "whole", "whole_empty.exe"),
-                    os.path.join(tools, "keytarget.exe"), MENU_DELAY_MS,
-                    fair_exe=os.path.join(win_build, "bench", "whole", "whole_fair.exe")) as s:
-        s.start_target(caption="bench plain target")
-        s.wait_hook_working()
-        time.sleep(0.5)
-        note(f"taps: {plain_taps} into a plain window")
-        samples = {"start": s.sample()}
-        plain = []
-        for i in range(plain_taps):
-            plain.append(s.tap())
-            if i + 1 == min(100, plain_taps):
-                samples["100"] = s.sample()
-        time.sleep(0.5)  # the last worker ends
-        samples["plain"] = s.sample()
-        out["plain"] = plain
+# In one Wine environment: the empty Win32 program (memory baseline), the empty
+# hook host (a hook that only calls the next hook: processor-time baseline), then
+# Kestrova.exe /hidden, so that Kestrova's hook is called before the empty one.
+# The key target logs, with its own QueryPerformanceCounter clock, what its
+# low-level hook and its window see: a tap's latency runs from its hook seeing
+# right Alt released to its window getting the Menu key down.
+def tap(target, timeout=3.0):
+    """Types one tap; a dict of what the target saw, microseconds from its
+    hook's sight of right Alt released, or None where nothing came."""
+    start = target.mark()
+    target.type(TAP)
+    release = target.wait_key(start, "hook", WM_KEYUP, VK_RMENU, timeout)
+    menu_down = target.wait_key(start, "win", WM_KEYDOWN, VK_APPS, timeout)
+    menu_up = target.wait_key(start, "win", WM_KEYUP, VK_APPS, timeout) if menu_down else None
+    # The worker's Menu key as the target's own hook saw it: what follows is
+    # Wine delivering an injected key, as it would anyone's.
+    menu_hook = target.wait_key(start, "hook", WM_KEYDOWN, VK_APPS, 0.5) if menu_down else None
+    escape = next((e for e in target.events_after(start, "win") if (plain(e[0]), e[1]) == (WM_KEYDOWN, VK_ESCAPE)),
+                  None)
+    if not release:
+        return None
+    at = release[2]
+    return {
+        "menu_us": menu_down[2] - at if menu_down else None,
+        "trip_us": menu_down[2] - menu_hook[2] if menu_down and menu_hook else None,
+        "escape_us": escape[2] - at if escape else None,
+        "menu_up": menu_up is not None,
+    }
 
-        note(f"taps: {menu_taps} into a window with a menu bar, delay {MENU_DELAY_MS} ms")
-        s.start_target("--menu", caption="bench menu target")
-        samples["menu_start"] = s.sample()
-        menu = [s.tap(timeout=3 + MENU_DELAY_MS / 1000) for _ in range(menu_taps)]
-        time.sleep(0.5)
-        samples["menu"] = s.sample()
-        out["menu"] = menu
-        out["alive"] = s.alive()
+
+def taps(side, plain_taps, menu_taps):
+    empty_exe = os.path.join(side.build, "bench", "whole", "whole_empty.exe")
+    fair_exe = os.path.join(side.build, "bench", "whole", "whole_fair.exe")
+    out = {}
+    with WineEnv() as w:
+        w.reg_set(PROGRAM_KEY, "Delay", "REG_DWORD", MENU_DELAY_MS)
+        empty = Helper(w, [empty_exe])
+        empty_hook = Helper(w, [empty_exe, "--hook", "--caption", "whole_empty_hook"])
+        fair = w.popen([fair_exe], stdout=subprocess.DEVNULL)
+        program = Program(w, "/hidden", exe=side.exe)
+        program.wait_hook()
+        # The programs' own processes: a loader that cannot run a program
+        # itself hands it to start.exe.
+        pids = (program.pid(), procstat.windows_pid(empty.proc), procstat.windows_pid(empty_hook.proc),
+                procstat.windows_pid(fair))
+
+        def sample():
+            """procstat samples of (Kestrova, empty program, empty hook host, fair baseline)."""
+            return tuple(procstat.Sample(pid) for pid in pids)
+
+        target = Target(w, caption="bench plain target")
+        try:
+            time.sleep(0.5)
+            note(f"{side.name}: {plain_taps} taps into a plain window")
+            samples = {"start": sample()}
+            plain_results = []
+            for i in range(plain_taps):
+                plain_results.append(tap(target))
+                if i + 1 == min(100, plain_taps):
+                    samples["100"] = sample()
+            time.sleep(0.5)  # the last worker ends
+            samples["plain"] = sample()
+            out["plain"] = plain_results
+        finally:
+            target.stop()
+
+        note(f"{side.name}: {menu_taps} taps into a window with a menu bar, delay {MENU_DELAY_MS} ms")
+        target = Target(w, "--menu", caption="bench menu target")
+        try:
+            samples["menu_start"] = sample()
+            out["menu"] = [tap(target, timeout=3 + MENU_DELAY_MS / 1000) for _ in range(menu_taps)]
+            time.sleep(0.5)
+            samples["menu"] = sample()
+        finally:
+            target.stop()
+        out["alive"] = program.running()
+        empty_hook.stop()
+        empty.stop()
     out["samples"] = samples
     return out
 
 
 # -- memory beside the two baselines ------------------------------------------------------
 FAIR_CAPTION = "whole_fair"
-SETTINGS_COMMAND = 20001  # the tray menu's "设置(&S)": shows or hides the window
-WM_COMMAND = 0x111
 
 
 def private_by_mapping(pid, own_exe):
@@ -346,24 +395,51 @@ def accounting(m, build):
 
 
 # -- the table --------------------------------------------------------------------------
+class Side:
+    """One build whose Kestrova.exe is measured under Wine."""
+
+    def __init__(self, name, build, tools):
+        self.name, self.build, self.tools = name, build, tools
+        self.exe = os.path.join(build, "Kestrova.exe")
+
+    def tool(self, name):
+        return os.path.join(self.tools, name + ".exe")
+
+
 class Table:
-    def __init__(self):
+    """Rows of figures; a figure measured under Wine has one column per side."""
+
+    def __init__(self, columns=("measured",)):
+        self.columns = list(columns)
         self.rows = []
         self.details = []
 
     def add(self, figure, measured, baseline, aim, met, detail=""):
         verdict = "met" if met else "not met"
-        self.rows.append((figure, measured, baseline, aim, verdict))
+        self.rows.append((figure, [measured] + [""] * (len(self.columns) - 1), baseline, aim, verdict))
         if detail:
             self.details.append(f"{figure}: {detail}")
 
     def failed(self, figure, aim, error):
-        self.rows.append((figure, "not measured", "", aim, "not met"))
+        self.rows.append((figure, ["not measured"] + [""] * (len(self.columns) - 1), "", aim, "not met"))
         self.details.append(f"{figure}: {error}")
 
+    def merge(self, sides, parts):
+        """Rows made side by side: parts[i] is a one-column Table of sides[i]."""
+        for rows in zip(*(p.rows for p in parts)):
+            baselines = [r[2] for r in rows]
+            baseline = baselines[0] if len(set(baselines)) == 1 else "; ".join(
+                f"{side.name}: {b}" for side, b in zip(sides, baselines))
+            verdicts = [r[4] for r in rows]
+            verdict = verdicts[0] if len(set(verdicts)) == 1 else " / ".join(
+                f"{side.name} {v}" for side, v in zip(sides, verdicts))
+            self.rows.append((rows[0][0], [r[1][0] for r in rows], baseline, rows[0][3], verdict))
+        for side, part in zip(sides, parts):
+            self.details += [f"({side.name}) {d}" for d in part.details]
+
     def print(self):
-        head = ("figure", "measured", "baseline, same run", "aim", "")
-        rows = [head] + self.rows
+        head = ["figure"] + self.columns + ["baseline, same run", "aim", ""]
+        rows = [head] + [[r[0]] + r[1] + [r[2], r[3], r[4]] for r in self.rows]
         widths = [max(len(r[i]) for r in rows) for i in range(len(head))]
         for n, r in enumerate(rows):
             print("| " + " | ".join(c.ljust(w) for c, w in zip(r, widths)) + " |")
@@ -477,8 +553,7 @@ def idle_rows(t, idle, seconds):
     t.add(f"processor use while idle for {seconds} s", f"{k_run:.3f} ms, {k_wake} wake-ups",
           f"empty program {e_run:.3f} ms, {e_wake} wake-ups", "0: no timer, no polling",
           k_cpu == 0 and k_wake <= e_wake,
-          f"started /hidden, hook in place and watched, 20 keystrokes typed and their check fired before the "
-          f"idle time; {idle.result['threads']} thread(s); run time from schedstat (ns), "
+          f"started /hidden, hook in place, {idle.result['threads']} thread(s); run time from schedstat (ns), "
           f"wake-ups = context switches of its threads; by ticks {k_cpu:.0f} ms")
 
 
@@ -534,11 +609,69 @@ def size_rows(t, win32_build):
           f"{size} bytes")
 
 
+def sides_to_measure(win_build, win32_build):
+    """The shipped file first where it runs here, then the twin; and why."""
+    builds = Builds(shipped=os.path.join(win32_build, "Kestrova.exe"), twin=os.path.join(win_build, "Kestrova.exe"))
+    twin = Side(f"{relative(win_build)} (x86_64 twin)", win_build, os.path.join(win_build, "tests", "e2e", "tools"))
+    if builds.is_shipped():
+        return [Side(f"{relative(win32_build)} (i686, shipped)", win32_build, builds.tools), twin], \
+            f"the shipped file and its twin, each in its own Wine environments: {builds.why}"
+    return [twin], f"the twin only, not the shipped file: {builds.why}"
+
+
+def measure(side, a):
+    """Every figure under Wine of one side, into a one-column Table."""
+    kbuilds.use(side.exe, side.tools, side.name)
+    t = Table()
+    idle = Idle(side, a.idle_seconds)
+    idle.start()
+    idle.ready.wait(120)
+    note(f"{side.name}: idle: {a.idle_seconds} s under way in a Wine environment of its own")
+
+    h = {}
+    try:
+        h = harness(side, a.events, a.start_runs)
+    except (OSError, subprocess.SubprocessError, RuntimeError) as e:
+        note(f"{side.name}: harness failed: {e}")
+    hook_rows(t, h)
+
+    tp, tap_error = None, None
+    try:
+        tp = taps(side, a.taps, a.menu_taps)
+    except (OSError, subprocess.SubprocessError, RuntimeError, TimeoutError) as e:
+        tap_error = f"the tap run failed: {e}"
+    if tp:
+        latency_rows(t, tp)
+        cpu_rows(t, tp, a.taps, a.menu_taps)
+    else:
+        t.failed("tap to Menu key, plain window", "median under 5 ms", tap_error)
+        t.failed("tap to Menu key, menu-bar window, minus the delay", "under 20 ms", tap_error)
+        t.failed("processor time per tap", "under 2 ms; under 5 ms", tap_error)
+
+    wait_rows(t, h)
+    idle.join(a.idle_seconds + 120)
+    idle_rows(t, idle, a.idle_seconds)
+    if tp:
+        memory_rows(t, tp, a.taps)
+    else:
+        t.failed("private memory before and after the taps", "no growth", tap_error)
+    start_rows(t, h)
+
+    note(f"{side.name}: keystrokes: {a.keystrokes} into Kestrova.exe, then into the build without the watch")
+    try:
+        keystrokes.rows(t, keystrokes.measure(side.build, a.keystrokes, KEYSTROKE_GAP_MS), a.keystrokes,
+                        KEYSTROKE_GAP_MS, WATCH_AIM_US)
+    except (OSError, subprocess.SubprocessError, RuntimeError, TimeoutError) as e:
+        t.failed("processor time per keystroke, with the hook's watch", f"the watch adds under {WATCH_AIM_US} µs",
+                 f"the keystroke run failed: {e}")
+    return t, h
+
+
 def main():
     p = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    p.add_argument("--host-build", default=os.path.join(ROOT, "build", "host"))
-    p.add_argument("--win-build", default=os.path.join(ROOT, "build", "win64"))
-    p.add_argument("--win32-build", default=os.path.join(ROOT, "build", "win32"))
+    p.add_argument("--host-build", default=os.path.join(BUILD, "host"))
+    p.add_argument("--win-build", default=os.path.join(BUILD, "win64"))
+    p.add_argument("--win32-build", default=os.path.join(BUILD, "win32"))
     p.add_argument("--taps", type=int, default=500)
     p.add_argument("--menu-taps", type=int, default=100)
     p.add_argument("--events", type=int, default=10000)
@@ -553,78 +686,48 @@ def main():
     a.taps = max(a.taps, 100)
     a.start_runs = max(a.start_runs, 2)
     began = time.monotonic()
-    t = Table()
+    sides, why = sides_to_measure(a.win_build, a.win32_build)
+    note(f"measuring {why}")
 
-    # Each Kestrova.exe that runs here beside the baselines built with it.
-    builds = [("x86_64", a.win_build)]
-    run32, why = shipped_exe_choice()
-    if run32:
-        builds.append(("i686, the shipped file", a.win32_build))
-    else:
-        note(f"memory: the shipped i686 file is not measured: {why}")
-    probe = os.path.join(a.win_build, "tests", "e2e", "tools", "probe.exe")
+    # Private memory of each Kestrova.exe beside the baselines built with it.
+    memory_table = Table([s.name for s in sides])
     memories = []
-    for build, folder in builds:
+    for side in sides:
+        kbuilds.use(side.exe, side.tools, side.name)
         try:
-            note(f"memory, {build}: Kestrova /hidden, the fair baseline and the empty program; then shown and hidden")
-            m = memory(folder, probe, a.kestrova_exe if folder == a.win_build else None)
-            memory_baseline_rows(t, m, build)
-            memories.append((m, build))
+            note(f"memory, {side.name}: Kestrova /hidden, the fair baseline and the empty program; then shown and "
+                 f"hidden")
+            m = memory(side.build, side.tool("probe"), a.kestrova_exe if side.build == a.win_build else None)
+            memory_baseline_rows(memory_table, m, side.name)
+            memories.append((m, side.name))
         except (OSError, subprocess.SubprocessError, RuntimeError) as e:
-            t.failed(f"private memory after a hidden start ({build})", "within 1 MB of the fair baseline", e)
+            memory_table.failed(f"private memory after a hidden start ({side.name})",
+                                "within 1 MB of the fair baseline", e)
     if a.only == "memory":
         print()
-        t.print()
+        memory_table.print()
         for m, build in memories:
             print("\n" + "\n".join(accounting(m, build)))
         return
 
+    native_table = Table([s.name for s in sides])
     try:
-        detector_rows(t, native(a.host_build))
+        detector_rows(native_table, native(a.host_build))
     except (OSError, subprocess.CalledProcessError, KeyError, ValueError) as e:
-        t.failed("ProcessKeyEvent, per event", "under 2 ns", e)
+        native_table.failed("ProcessKeyEvent, per event", "under 2 ns", e)
 
-    idle = Idle(a.win_build, a.idle_seconds)
-    idle.start()
-    idle.ready.wait(120)
-    note(f"idle: {a.idle_seconds} s under way in a Wine environment of its own")
+    parts, harnesses = [], []
+    for side in sides:
+        part, h = measure(side, a)
+        parts.append(part)
+        harnesses.append(h)
 
-    h = {}
-    try:
-        h = harness(a.win_build, a.events, a.start_runs)
-    except (OSError, subprocess.SubprocessError, RuntimeError) as e:
-        note(f"harness failed: {e}")
-    hook_rows(t, h)
-
-    tp, tap_error = None, None
-    try:
-        tp = taps(a.win_build, a.taps, a.menu_taps)
-    except (OSError, subprocess.SubprocessError, RuntimeError, TimeoutError) as e:
-        tap_error = f"the tap run failed: {e}"
-    if tp:
-        latency_rows(t, tp)
-        cpu_rows(t, tp, a.taps, a.menu_taps)
-    else:
-        t.failed("tap to Menu key, plain window", "median under 5 ms", tap_error)
-        t.failed("tap to Menu key, menu-bar window, minus the delay", "under 20 ms", tap_error)
-        t.failed("processor time per tap", "under 2 ms; under 5 ms", tap_error)
-
-    note(f"keystrokes: {a.keystrokes} into Kestrova.exe, then into the build without the watch")
-    try:
-        keystrokes.rows(t, keystrokes.measure(a.win_build, a.keystrokes, KEYSTROKE_GAP_MS), a.keystrokes,
-                        KEYSTROKE_GAP_MS, WATCH_AIM_US)
-    except (OSError, subprocess.SubprocessError, RuntimeError, TimeoutError) as e:
-        t.failed("processor time per keystroke, with the hook's watch", f"the watch adds under {WATCH_AIM_US} µs",
-                 f"the keystroke run failed: {e}")
-
-    wait_rows(t, h)
-    idle.join(a.idle_seconds + 120)
-    idle_rows(t, idle, a.idle_seconds)
-    if tp:
-        memory_rows(t, tp, a.taps)
-    else:
-        t.failed("private memory before and after the taps", "no growth", tap_error)
-    start_rows(t, h)
+    t = Table([s.name for s in sides])
+    t.rows += native_table.rows
+    t.details += native_table.details
+    t.merge(sides, parts)
+    t.rows += memory_table.rows
+    t.details += memory_table.details
     size_rows(t, a.win32_build)
 
     note(f"done in {time.monotonic() - began:.0f} s")
@@ -632,9 +735,10 @@ def main():
     t.print()
     for m, build in memories:
         print("\n" + "\n".join(accounting(m, build)))
-    print(f"- Under Wine 8 (the x86_64 build stands in for the i686 one), on a machine others share. Hook times "
-          f"by QueryPerformanceCounter at {h.get('qpc_frequency', 0) / 1e6:.0f} MHz; latencies by the key "
-          f"target's own QueryPerformanceCounter clock.")
+    qpc = harnesses[0].get("qpc_frequency", 0) / 1e6
+    print(f"- Under Wine 8, on a machine others share; measured: {why}. Native rows (the detector), the "
+          f"memory rows that name their build and the size are one figure each, in the first column. Hook times by QueryPerformanceCounter at {qpc:.0f} MHz; "
+          f"latencies by the key target's own QueryPerformanceCounter clock.")
 
 
 if __name__ == "__main__":

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Prints the banner picture's figures; asserts nothing.
 
-  python3 bench/app/run_banner.py [--host-build DIR] [--win-build DIR]
+  PYTHONPATH=tools python3 bench/app/run_banner.py [--host-build DIR] [--win-build DIR]
 
 1. Decoding the shipped picture and blending it, native (Google Benchmark).
 2. Decode and paint times under Wine: first paint (blend), cached paints, and
@@ -13,24 +13,21 @@ import os
 import subprocess
 import sys
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-ROOT = os.path.dirname(os.path.dirname(HERE))
-sys.path.insert(0, os.path.join(ROOT, "tools"))
-from wineenv import WineEnv  # noqa: E402
+from kestrova.wine import BUILD, ROOT, WineEnv
 
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("--host-build", default=os.path.join(ROOT, "build", "host"))
-    parser.add_argument("--win-build", default=os.path.join(ROOT, "build", "win64"))
-    parser.add_argument("--win32-build", default=os.path.join(ROOT, "build", "win32"))
+    parser.add_argument("--host-build", default=os.path.join(BUILD, "host"))
+    parser.add_argument("--win-build", default=os.path.join(BUILD, "win64"))
+    parser.add_argument("--win32-build", default=os.path.join(BUILD, "win32"))
     args = parser.parse_args()
 
     print("== Decode and blend of the 2148 x 971 banner (native)")
     subprocess.run([os.path.join(args.host_build, "bench", "app", "bench_banner_image"),
                     "--benchmark_min_time=0.5"], check=True)
 
-    print("\n== Banner decode and paint under Wine (x86_64 build, 400 x 80 box)")
+    print(f"\n== Banner decode and paint under Wine ({os.path.relpath(args.win_build, ROOT)}, 400 x 80 box)")
     with WineEnv() as w:
         r = w.run([os.path.join(args.win_build, "bench", "app", "bench_banner_paint.exe")], timeout=300)
         sys.stdout.write(r.stdout.decode("ascii", "replace"))

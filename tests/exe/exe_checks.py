@@ -1,6 +1,6 @@
-"""What the shipped Kestrova.exe must be, read from the file itself: it is
-32-bit code, which cannot run on our machines. Each check answers a list of
-problems; an empty list means the file passes."""
+"""What the shipped Kestrova.exe must be, read from the file itself, on every
+machine (where 32-bit code runs, the end-to-end tests also run it). Each
+check answers a list of problems; an empty list means the file passes."""
 import re
 import struct
 import xml.etree.ElementTree as ET

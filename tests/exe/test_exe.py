@@ -8,9 +8,8 @@ import struct
 import sys
 import unittest
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-import exe_checks  # noqa: E402
-import pe  # noqa: E402
+import exe_checks
+import pe
 
 EXE = os.environ.get("KESTROVA_EXE", "")
 

@@ -2,23 +2,19 @@
 start-up and tray tests share: the probe's answers about windows and the
 shell's icons, and clicks on the tray icon and its menu."""
 import os
-import sys
 import time
 
-sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-import kestrova  # noqa: E402
-from kestrova import CAPTION, EXE, PROGRAM_KEY, SCREENSHOTS, TRAY_WINDOW, WineEnv, probe, text, wait_until  # noqa: E402,F401
+from kestrova import builds
+from kestrova.builds import SCREENSHOTS, e2e_main  # noqa: F401 (for the test scripts)
+from kestrova.names import (CAPTION, PROGRAM_KEY, SC_CLOSE, TRAY_WINDOW, WM_CLOSE, WM_ENDSESSION,  # noqa: F401
+                            WM_QUERYENDSESSION, WM_SYSCOMMAND)
+from kestrova.probe import probe, rect, text
+from kestrova.wine import WineEnv, wait_until  # noqa: F401
 
 BOX_CAPTION = "Kestrova"
 ALREADY_RUNNING = "程序已在运行！"
 # Where the first icon of the Wine System Tray window sits, in its own pixels.
 ICON_SPOT = (10, 10)
-
-WM_CLOSE = 0x0010
-WM_QUERYENDSESSION = 0x0011
-WM_ENDSESSION = 0x0016
-WM_SYSCOMMAND = 0x0112
-SC_CLOSE = 0xF060
 
 
 def delay_key():
@@ -41,7 +37,7 @@ class Kestrova(WineEnv):
 
     # -- the program -------------------------------------------------------
     def launch(self, *args):
-        p = self.popen([EXE] + list(args))
+        p = self.popen([builds.exe()] + list(args))
         self.procs.append(p)
         return p
 
@@ -66,7 +62,7 @@ class Kestrova(WineEnv):
         rc, rows = self.probe("window", window)
         if rc != 0:
             return None
-        return kestrova.rect(rows[0]) + (rows[0]["visible"] == "1",)
+        return rect(rows[0]) + (rows[0]["visible"] == "1",)
 
     def visible(self, window=CAPTION):
         rect = self.window_rect(window)
@@ -111,7 +107,7 @@ class Kestrova(WineEnv):
 
         def menu_rect():
             rc, rows = self.probe("menu")
-            return kestrova.rect(rows[0]) if rc == 0 and rows[0]["kind"] == "menu" else None
+            return rect(rows[0]) if rc == 0 and rows[0]["kind"] == "menu" else None
 
         return wait_until(menu_rect, timeout=10, interval=0.1)
 

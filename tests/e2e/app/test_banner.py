@@ -8,18 +8,18 @@ the button face.
 At 96 DPI the picture is drawn 176 x 80 into its 400 x 80 box; at 144 DPI the
 box is 600 x 120 and the picture 265 x 120.
 
-Environment: KESTROVA_EXE (the program), KESTROVA_TOOLS (the probe's folder).
+Run by CTest with --shipped, --twin and --tools (kestrova.builds).
 """
 import os
 import subprocess
 import sys
 import unittest
 
-sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-import kestrova  # noqa: E402
-from kestrova import CAPTION, EXE, ROOT, SCREENSHOTS, WineEnv, wait_until  # noqa: E402
-from test_delaybox import read_ppm  # noqa: E402
+from kestrova import builds, probe
+from kestrova.builds import SCREENSHOTS, e2e_main
+from kestrova.names import CAPTION, METRICS_KEY
+from kestrova.wine import ROOT, WineEnv, wait_until
+from test_delaybox import read_ppm
 
 BANNER_PNG = os.path.join(ROOT, "res", "banner.png")
 # Rounding apart, the program's reduction and this one agree; a few steps of
@@ -113,13 +113,13 @@ class BannerOnScreen(unittest.TestCase):
     def check_at(self, dpi, box):
         with WineEnv() as env:
             if dpi != 96:
-                env.reg_set(kestrova.METRICS_KEY, "AppliedDPI", "REG_DWORD", dpi)
-            proc = env.popen([EXE], stdout=subprocess.DEVNULL)
+                env.reg_set(METRICS_KEY, "AppliedDPI", "REG_DWORD", dpi)
+            proc = env.popen([builds.exe()], stdout=subprocess.DEVNULL)
             try:
                 top = env.wait_window(CAPTION, timeout=90, visible=True)
-                rows = wait_until(lambda: [r for r in kestrova.tree(env) if r["kind"] == "child"
+                rows = wait_until(lambda: [r for r in probe.tree(env) if r["kind"] == "child"
                                            and r["class"] == "KestrovaBanner"], timeout=30)
-                left, top_y, w, h = kestrova.rect(rows[0])
+                left, top_y, w, h = probe.rect(rows[0])
                 self.assertEqual((w, h), box)
                 geometry = env.xdotool("getwindowgeometry", "--shell", top)
                 values = dict(line.split("=", 1) for line in geometry.splitlines() if "=" in line)
@@ -173,4 +173,4 @@ class BannerOnScreen(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    unittest.main(verbosity=2)
+    e2e_main()

@@ -2,16 +2,16 @@
 person would: keys typed into the box, the focus moved away with Tab, the spin
 arrows clicked, and the banner looked at on a screenshot.
 
-Environment: KESTROVA_EXE (the program), KESTROVA_TOOLS (the probe's folder).
+Run by CTest with --shipped, --twin and --tools (kestrova.builds).
 """
 import os
-import sys
 import time
 import unittest
 
-sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-import kestrova  # noqa: E402
-from kestrova import CAPTION, EXE, SCREENSHOTS, WineEnv, wait_until  # noqa: E402
+from kestrova import builds, probe
+from kestrova.builds import SCREENSHOTS, e2e_main
+from kestrova.names import CAPTION
+from kestrova.wine import WineEnv, wait_until
 
 INK = (0x24, 0x47, 0x6B)  # the banner's letters (tools/make_banner.py)
 
@@ -44,7 +44,7 @@ class DelayBoxEndToEnd(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.env = WineEnv().__enter__()
-        cls.proc = cls.env.popen([EXE])
+        cls.proc = cls.env.popen([builds.exe()])
         cls.top = cls.env.wait_window(CAPTION, timeout=90, visible=True)
         # The X window of a Wine top-level without a window manager is its
         # client area, so its position is the client origin on the screen.
@@ -63,17 +63,17 @@ class DelayBoxEndToEnd(unittest.TestCase):
     # -- looking from outside ------------------------------------------------
     @classmethod
     def controls(cls):
-        return [row for row in kestrova.tree(cls.env) if row["kind"] == "child"]
+        return [row for row in probe.tree(cls.env) if row["kind"] == "child"]
 
     @classmethod
     def control(cls, class_name):
-        return kestrova.child(cls.controls(), class_name=class_name, depth=1)
+        return probe.child(cls.controls(), class_name=class_name, depth=1)
 
     def rect(self, class_name):
-        return kestrova.rect(self.control(class_name))
+        return probe.rect(self.control(class_name))
 
     def box_text(self):
-        return kestrova.text(self.control("Edit"))
+        return probe.text(self.control("Edit"))
 
     def click(self, x, y):
         """A left click at client coordinates of the main window."""
@@ -159,4 +159,4 @@ class DelayBoxEndToEnd(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    unittest.main(verbosity=2)
+    e2e_main()

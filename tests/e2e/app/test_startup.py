@@ -4,7 +4,7 @@ import time
 import unittest
 
 from shell_harness import (ALREADY_RUNNING, BOX_CAPTION, CAPTION, SC_CLOSE, WM_CLOSE, WM_ENDSESSION,
-                           WM_QUERYENDSESSION, WM_SYSCOMMAND, Kestrova, delay_key, wait_until)
+                           WM_QUERYENDSESSION, WM_SYSCOMMAND, Kestrova, delay_key, e2e_main, wait_until)
 
 # Centred on 1920 x 1080: ((1920 - 380) / 2, (1080 - 300) / 2).
 SHOWN_RECT = (770, 390, 380, 300, True)
@@ -110,4 +110,4 @@ class SessionEndTest(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    unittest.main(verbosity=2)
+    e2e_main()

@@ -3,7 +3,7 @@ Kestrova.exe under Wine; and the icon coming back when the shell restarts."""
 import time
 import unittest
 
-from shell_harness import CAPTION, Kestrova, delay_key, wait_until
+from shell_harness import CAPTION, Kestrova, delay_key, e2e_main, wait_until
 
 
 def hidden(k):
@@ -83,4 +83,4 @@ class ShellRestartTest(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    unittest.main(verbosity=2)
+    e2e_main()

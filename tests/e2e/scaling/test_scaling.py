@@ -8,11 +8,12 @@ import subprocess
 import sys
 import unittest
 
-sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-import kestrova  # noqa: E402
-from kestrova import CAPTION, EXE, SCREENSHOTS, WineEnv, wait_until  # noqa: E402
+from kestrova import builds, probe
+from kestrova.builds import SCREENSHOTS, e2e_main
+from kestrova.names import CAPTION, METRICS_KEY
+from kestrova.wine import WineEnv, wait_until
 
-METRICS = kestrova.METRICS_KEY
+METRICS = METRICS_KEY
 
 # Controls are told apart by their caption; the delay box is the Edit control and
 # the banner the one captionless child that is neither the box nor its spin buttons.
@@ -49,7 +50,7 @@ AT_120_DPI = {
 
 def layout(rows):
     """{role: (left, top, width, height)} from the probe's tree."""
-    rect, text = kestrova.rect, kestrova.text
+    rect, text = probe.rect, probe.text
     found = {}
     window = [r for r in rows if r["kind"] == "window"]
     if window:
@@ -82,7 +83,7 @@ class KestrovaAt(WineEnv):
             self.reg_set(METRICS, "AppliedDPI", "REG_DWORD", self.applied_dpi)
         elif self.applied_dpi is not None:
             self.reg_set(METRICS, "AppliedDPI", *self.applied_dpi)
-        self.program = self.popen([EXE], stdout=subprocess.DEVNULL)
+        self.program = self.popen([builds.exe()], stdout=subprocess.DEVNULL)
         self.wait_window(CAPTION, timeout=60, visible=True)
 
     def stop(self):
@@ -91,7 +92,7 @@ class KestrovaAt(WineEnv):
             self.program.wait(timeout=30)
 
     def tree(self):
-        return kestrova.tree(self)
+        return probe.tree(self)
 
     def settled_layout(self):
         """The layout once the window and all seven controls are there and two
@@ -144,4 +145,4 @@ class LayoutAtStartup(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    unittest.main(verbosity=2)
+    e2e_main()

@@ -6,18 +6,18 @@ Each test class shares one Wine environment (a private display and prefix);
 every test sets the registry values it depends on first, so the tests stay
 independent of each other's order."""
 import os
-import sys
 import unittest
 
-sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-import kestrova  # noqa: E402
-from kestrova import (CAPTION, EXE, MAKER_KEY, PROGRAM_KEY, RUN_KEY, SCREENSHOTS, WineEnv,  # noqa: E402
-                      have_programs, wait_until)
+from kestrova import builds, probe
+from kestrova.builds import SCREENSHOTS, e2e_main, have_programs
+from kestrova.names import CAPTION, MAKER_KEY, PROGRAM_KEY, RUN_KEY
+from kestrova.program import Program as BaseProgram
+from kestrova.wine import WineEnv, wait_until
 
 BS_AUTOCHECKBOX = 3
 
 
-class Program(kestrova.Program):
+class Program(BaseProgram):
     """One run of Kestrova.exe in an environment, with its window shown."""
 
     def __init__(self, env):
@@ -30,16 +30,16 @@ class Program(kestrova.Program):
         """The controls as the probe reads them: {"delay": text, "checked":
         "0"/"1", "edit"/"spin"/"check": "left top right bottom" on the screen}."""
         def read():
-            rows = kestrova.tree(self.env)
-            edit = kestrova.child(rows, class_name="Edit")
-            spin = kestrova.child(rows, class_name="msctls_updown32")
+            rows = probe.tree(self.env)
+            edit = probe.child(rows, class_name="Edit")
+            spin = probe.child(rows, class_name="msctls_updown32")
             check = next((r for r in rows if r["kind"] == "child" and r["class"].lower() == "button"
                           and int(r["style"], 16) & 0x0F == BS_AUTOCHECKBOX), None)
             if edit is None or spin is None or check is None:
                 return None
-            fields = {"delay": kestrova.text(edit), "checked": "1" if check["checked"] == "1" else "0"}
+            fields = {"delay": probe.text(edit), "checked": "1" if check["checked"] == "1" else "0"}
             for name, row in (("edit", edit), ("spin", spin), ("check", check)):
-                left, top, width, height = kestrova.rect(row, "screen")
+                left, top, width, height = probe.rect(row, "screen")
                 fields[name] = f"{left} {top} {left + width} {top + height}"
             return fields
         return wait_until(read, timeout=30, interval=0.2)
@@ -91,7 +91,7 @@ class SettingsTestCase(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         if not have_programs():
-            raise unittest.SkipTest("KESTROVA_EXE and KESTROVA_TOOLS must name built programs")
+            raise unittest.SkipTest("the program and the probe must be built")
         cls.env = WineEnv().__enter__()
 
     @classmethod
@@ -182,7 +182,7 @@ class AutostartTest(SettingsTestCase):
         self.assertFalse(program.checked())
         program.click_check_box()
         wait_until(lambda: program.checked(), timeout=10)
-        expected = '"%s" /hidden' % self.env.wine_path(EXE)
+        expected = '"%s" /hidden' % self.env.wine_path(builds.exe())
         wait_until(lambda: self.run_value() is not None, timeout=10)
         self.assertEqual(self.run_value(), ("REG_SZ", expected))
         self.screenshot("autostart-checked")
@@ -201,4 +201,4 @@ class AutostartTest(SettingsTestCase):
 
 
 if __name__ == "__main__":
-    unittest.main(verbosity=2)
+    e2e_main()

@@ -10,22 +10,25 @@ docs/bad-input.md."""
 import contextlib
 import os
 import subprocess
-import sys
 import time
 import unittest
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from harness import (CAPTION, EXE, METRICS_KEY, PROGRAM_KEY, RUN_KEY, Helper, Log, Program, Target,  # noqa: E402
-                     Injector, WineEnv, have_programs, probe, tool, tray_icon_shown, wait_until)
-from kestrova import child, rect, text, tree  # noqa: E402
+from kestrova import builds
+from kestrova.builds import e2e_main, have_programs, tool
+from kestrova.keys import Injector, Target
+from kestrova.lines import Log
+from kestrova.names import CAPTION, METRICS_KEY, PROGRAM_KEY, RUN_KEY, VK_RMENU
+from kestrova.probe import child, probe, rect, text, tree
+from kestrova.program import Program, tray_icon_shown
+from kestrova.wine import WineEnv, wait_until
 
 env = None
 
 
 def setUpModule():
     global env
-    if not have_programs():
-        raise unittest.SkipTest("KESTROVA_EXE and KESTROVA_TOOLS must name built programs")
+    if not have_programs("keytarget", "keyburst"):
+        raise unittest.SkipTest("the program and the tool programs must be built")
     env = WineEnv().__enter__()
 
 
@@ -211,7 +214,7 @@ class RegistryValuesTest(RobustnessCase):
 
 class CommandLinesTest(RobustnessCase):
     def test_OddCommandLines_StartHiddenAndQuitCleanly(self):
-        program_path = env.wine_path(EXE).encode()
+        program_path = env.wine_path(builds.exe()).encode()
         quoted = b'"' + program_path + b'"'
         cases = [
             ("30,000 characters", quoted + b" /hidden" + b"x" * 30000),
@@ -327,12 +330,12 @@ class QuitDuringStartupTest(RobustnessCase):
             self.assertFalse(tray_icon_shown(env), "no icon left")
             # No hook is installed once the shutdown steps have run, and the
             # early quit did not break the hooks of other programs.
-            target = Target(env, caption="after early quit")
+            target = Target(env, caption="after early quit", typed=False)
             injector = Injector(env)
             try:
                 mark = target.mark()
                 injector.burst(3, 50, paced=False)
-                wait_until(lambda: len([k for m, k in target.keys_after(mark, "hook") if k == 165]) >= 6, 10)
+                wait_until(lambda: len([k for m, k in target.keys_after(mark, "hook") if k == VK_RMENU]) >= 6, 10)
             finally:
                 injector.stop()
                 target.stop()
@@ -341,4 +344,4 @@ class QuitDuringStartupTest(RobustnessCase):
 
 
 if __name__ == "__main__":
-    unittest.main(verbosity=2)
+    e2e_main()

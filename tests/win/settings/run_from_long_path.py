@@ -5,8 +5,6 @@ import shutil
 import subprocess
 import sys
 
-ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)))))
-
 
 def main():
     exe = os.path.abspath(sys.argv[1])
@@ -17,8 +15,8 @@ def main():
     copy = os.path.join(folder, os.path.basename(exe))
     shutil.copy2(exe, copy)
     env = dict(os.environ, KESTROVA_EXPECT_LONG_PATH="1")
-    winrun = os.path.join(ROOT, "tools", "winrun.py")
-    sys.exit(subprocess.call([sys.executable, winrun, copy, "--gtest_filter=ProgramPathOnWine.*"], env=env))
+    sys.exit(subprocess.call([sys.executable, "-m", "kestrova.winrun", copy, "--gtest_filter=ProgramPathOnWine.*"],
+                             env=env))
 
 
 if __name__ == "__main__":

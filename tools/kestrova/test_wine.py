@@ -6,8 +6,8 @@ import shutil
 import tempfile
 import unittest
 
-import wineenv
-from wineenv import WineEnv
+from kestrova import wine as wineenv
+from kestrova.wine import WineEnv
 
 DELAY_KEY = r"HKCU\Software\MorvenhalTobrand\Kestrova"
 RUN_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Run"

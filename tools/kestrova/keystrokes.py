@@ -14,74 +14,43 @@ import os
 import subprocess
 import time
 
-from wineenv import WineEnv
-import procstat
+from kestrova import procstat
+from kestrova.keys import Injector
+from kestrova.names import VK_F15
+from kestrova.wine import WineEnv
 
-VK_F15 = 0x7E
 CHECK_S = 1.5  # longer than the watchdog's one-second check
 
 
-class KeyBurst:
-    """keyburst.exe in a Wine environment: one command, one answer line."""
-
-    def __init__(self, env, win_build):
-        self.proc = env.popen([os.path.join(win_build, "tests", "e2e", "tools", "keyburst.exe")],
-                              stdin=subprocess.PIPE)
-        if self.proc.stdout.readline().strip() != b"ready":
-            self.close()
-            raise RuntimeError("keyburst did not start")
-
-    def command(self, line):
-        self.proc.stdin.write(line.encode() + b"\n")
-        self.proc.stdin.flush()
-        answer = self.proc.stdout.readline().decode("ascii", "replace").strip()
-        if not answer:
-            raise RuntimeError(f"keyburst ended on {line!r}")
-        return answer
-
-    def wait_hook(self, program, timeout=60):
-        """Right-Alt sequences until one brings a Menu key back."""
-        deadline = time.monotonic() + timeout
-        while not self.command("burst 1 0 paced").endswith("unanswered 0"):
-            if program.poll() is not None or time.monotonic() > deadline:
-                raise RuntimeError("the program's hook never answered")
-
-    def close(self):
-        # Asked to end, not killed: a process killed while it holds a
-        # low-level hook leaves the other processes' hooks uncalled.
-        try:
-            self.proc.stdin.write(b"quit\n")
-            self.proc.stdin.close()
-            self.proc.wait(timeout=15)
-        except (OSError, subprocess.TimeoutExpired):
-            self.proc.kill()
-            self.proc.wait()
+def keys(injector, count, vk, gap_ms):
+    """count presses and releases of vk injected gap_ms apart; waits for them."""
+    injector.command(f"keys {count} {vk} {gap_ms}", "sent keys", timeout=60 + count * gap_ms / 1000)
 
 
-def type_keys(win_build, env, count):
+def type_keys(env, count):
     """count keystrokes into env, 20 ms apart."""
-    burst = KeyBurst(env, win_build)
+    injector = Injector(env)
     try:
-        burst.command(f"keys {count} {VK_F15} 20")
+        keys(injector, count, VK_F15, 20)
     finally:
-        burst.close()
+        injector.stop()
 
 
-def _measure(win_build, exe, keystrokes, gap_ms):
+def _measure(exe, keystrokes, gap_ms):
     with WineEnv() as w:
         program = w.popen([exe, "/hidden"], stdout=subprocess.DEVNULL)
-        burst = KeyBurst(w, win_build)
+        injector = Injector(w)
         try:
-            burst.wait_hook(program)
+            injector.wait_hook_ready(lambda: program.poll() is None, timeout=60)
             time.sleep(CHECK_S)
             pid = procstat.windows_pid(program)
             before = procstat.Sample(pid)
-            burst.command(f"keys {keystrokes} {VK_F15} {gap_ms}")
+            keys(injector, keystrokes, VK_F15, gap_ms)
             time.sleep(CHECK_S)
             after = procstat.Sample(pid)
             alive = program.poll() is None
         finally:
-            burst.close()
+            injector.stop()
     cpu_ms, run_ms, wakeups = after - before
     return {"cpu_ms": cpu_ms, "run_ms": run_ms, "wakeups": wakeups, "alive": alive}
 
@@ -89,9 +58,8 @@ def _measure(win_build, exe, keystrokes, gap_ms):
 def measure(win_build, keystrokes, gap_ms):
     """{"watched": figures, "unwatched": figures} for one run."""
     return {
-        "watched": _measure(win_build, os.path.join(win_build, "Kestrova.exe"), keystrokes, gap_ms),
-        "unwatched": _measure(win_build, os.path.join(win_build, "bench", "whole", "whole_unwatched.exe"),
-                              keystrokes, gap_ms),
+        "watched": _measure(os.path.join(win_build, "Kestrova.exe"), keystrokes, gap_ms),
+        "unwatched": _measure(os.path.join(win_build, "bench", "whole", "whole_unwatched.exe"), keystrokes, gap_ms),
     }
 
 

@@ -6,6 +6,7 @@ the clone hard-links the template's files and copies the registry files, so
 each environment starts from a clean registry in a few milliseconds.
 
 Use:
+    from kestrova.wine import WineEnv
     with WineEnv() as w:
         p = w.popen([exe, "/hidden"])
         w.wait_window("Kestrova  By Morvenhal Tobrand")
@@ -19,7 +20,7 @@ import subprocess
 import tempfile
 import time
 
-ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 BUILD = os.path.join(ROOT, "build")
 TEMPLATE = os.path.join(BUILD, "wine", "template")
 SCREEN = "1920x1080x24"
@@ -125,16 +126,24 @@ def shipped_exe_choice(environ=None):
 WINE64 = "/usr/lib/wine/wine64"
 
 
-def loader_for(program):
-    """The Wine loader for a program given as a Unix path or a Wine command."""
+I386 = 0x14C  # IMAGE_FILE_MACHINE_I386
+
+
+def machine(program):
+    """The PE header's machine field of a program given as a Unix path; None
+    for a Wine command or a file that is not a PE program."""
     try:
         with open(program, "rb") as f:
             head = f.read(1024)
-        machine = struct.unpack_from("<H", head, struct.unpack_from("<I", head, 0x3C)[0] + 4)[0]
-        if machine == 0x14C:  # IMAGE_FILE_MACHINE_I386
-            return "wine"
+        return struct.unpack_from("<H", head, struct.unpack_from("<I", head, 0x3C)[0] + 4)[0]
     except (OSError, struct.error):
-        pass
+        return None
+
+
+def loader_for(program):
+    """The Wine loader for a program given as a Unix path or a Wine command."""
+    if machine(program) == I386:
+        return "wine"
     return WINE64 if os.path.exists(WINE64) else "wine"
 
 
@@ -330,3 +339,4 @@ def wait_until(predicate, timeout=10.0, interval=0.05):
         if time.monotonic() >= deadline:
             raise TimeoutError("condition not met within %.1f s" % timeout)
         time.sleep(interval)
+
