@@ -35,7 +35,7 @@ fi
 # fail with "exec format error"). The answer is kept in $cache/run32 for the
 # tests, `make run` and `make bench`, which read it each time they run.
 # KESTROVA_RUN32=no makes them use the x86-64 twin; then nothing is installed
-# or removed here.
+# or removed here, and the machine's answer is left as it is for other runs.
 probe_32bit() {
   local dir rc
   dir=$(mktemp -d)
@@ -55,7 +55,7 @@ probe_32bit() {
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 mkdir -p "$cache"
 if [ "${KESTROVA_RUN32:-}" = no ]; then
-  run32="no: KESTROVA_RUN32=no is set"
+  run32=
 elif probe_32bit; then
   run32=yes
   if ! installed wine32:i386; then
@@ -73,7 +73,7 @@ else
     apt-get remove -y -qq wine32:i386 >/dev/null
   fi
 fi
-echo "$run32" >"$cache/run32.new" && mv "$cache/run32.new" "$cache/run32"
+[ -z "$run32" ] || { echo "$run32" >"$cache/run32.new" && mv "$cache/run32.new" "$cache/run32"; }
 
 if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then
   sed -i 's/^# *\(zh_CN.UTF-8 UTF-8\)/\1/' /etc/locale.gen
