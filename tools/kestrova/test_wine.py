@@ -56,6 +56,7 @@ class Loader(unittest.TestCase):
 
 class LastingPrefix(unittest.TestCase):
     def test_remade_for_another_wine_keeps_kestrova_settings(self):
+        os.makedirs(os.path.join(wineenv.BUILD, "wine"), exist_ok=True)
         root = tempfile.mkdtemp(prefix="lasting-", dir=os.path.join(wineenv.BUILD, "wine"))
         prefix = os.path.join(root, "run")
         try:
