@@ -1,5 +1,6 @@
 # The two commands of the README: `make run` and `make test`. Both install what
-# they need first (tools/setup.sh, idempotent).
+# they need first (tools/setup.sh, idempotent). `make run` and `make bench`
+# build the i686 tool programs too: they drive the shipped file.
 SHELL := /bin/bash
 BUILDS := host host-asan win64 win32 win32-tests
 # The Python harness (tools/kestrova) for every script run from here.
@@ -26,10 +27,10 @@ test: build
 	@ctest --test-dir build/all --output-on-failure -j2 --timeout 900; rc=$$?; \
 		python3 -m kestrova.builds; exit $$rc
 
-run: build-win64 build-win32
+run: build-win64 build-win32 build-win32-tests
 	@python3 tools/run.py
 
-bench: build-host build-win64 build-win32
+bench: build-host build-win64 build-win32 build-win32-tests
 	@python3 bench/run.py
 
 fuzz: setup build-fuzz
