@@ -18,6 +18,7 @@
 #include <commctrl.h>
 #include <ole2.h>
 #include <shellapi.h>
+#include <wtsapi32.h>
 
 #include <cstdio>
 #include <cstring>
@@ -74,17 +75,22 @@ struct Child {
     DWORD style;
     DWORD exStyle;
     int left, top, width, height;
+    // The same code-page-936 texts as Kestrova's controls: drawing them is what
+    // makes Wine read the Chinese font, about 1.5 MB that is not Kestrova's own.
+    const char* text;
 };
 
 const Child children[] = {
-    {"EDIT", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, 217, 220, 48, 21},
-    {"FairLabel", 0, 0, 103, 220, 100, 24},
-    {"BUTTON", BS_AUTORADIOBUTTON | WS_TABSTOP | WS_DISABLED, 0, 96, 120, 115, 32},
-    {"BUTTON", BS_AUTORADIOBUTTON | WS_TABSTOP, 0, 86, 124, 70, 24},
-    {"BUTTON", BS_GROUPBOX, 0, 70, 92, 240, 72},
-    {"FairBanner", 0, 0, 0, 10, 400, 80},
-    {"BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP, 0, 125, 180, 130, 24},
-    {UPDOWN_CLASSA, 0, 0, 265, 220, 18, 21},
+    {"EDIT", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, 217, 220, 48, 21, "100"},
+    {"FairLabel", 0, 0, 103, 220, 100, 24, "\xB2\xD9\xD7\xF7\xD1\xD3\xB3\xD9" "(ms)"},
+    {"BUTTON", BS_AUTORADIOBUTTON | WS_TABSTOP | WS_DISABLED, 0, 96, 120, 115, 32,
+     "\xD3\xD2" "Ctrl\r\n(" "\xBC\xB4\xBD\xAB\xCD\xC6\xB3\xF6" ")"},
+    {"BUTTON", BS_AUTORADIOBUTTON | WS_TABSTOP, 0, 86, 124, 70, 24, "\xD3\xD2" "Alt"},
+    {"BUTTON", BS_GROUPBOX, 0, 70, 92, 240, 72, "\xBD\xAB\xC4\xC4\xB8\xF6\xBC\xFC\xD3\xB3\xC9\xE4\xCE\xAA" "Menu"},
+    {"FairBanner", 0, 0, 0, 10, 400, 80, ""},
+    {"BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP, 0, 125, 180, 130, 24,
+     "\xBF\xAA\xBB\xFA\xD7\xD4\xB6\xAF\xC6\xF4\xB6\xAF"},
+    {UPDOWN_CLASSA, 0, 0, 265, 220, 18, 21, ""},
 };
 
 }  // namespace
@@ -115,7 +121,7 @@ int main(int argc, char** argv) {  // linked as a GUI program: no console
     if (!window) return 1;
     const WPARAM font = reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT));
     for (const Child& c : children) {
-        HWND child = CreateWindowExA(c.exStyle, c.className, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | c.style,
+        HWND child = CreateWindowExA(c.exStyle, c.className, c.text, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | c.style,
                                      c.left, c.top, c.width, c.height, window, nullptr, instance, nullptr);
         if (child) SendMessageA(child, WM_SETFONT, font, TRUE);
     }
@@ -134,11 +140,18 @@ int main(int argc, char** argv) {  // linked as a GUI program: no console
     HKEY key = nullptr;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software", 0, KEY_READ, &key) == ERROR_SUCCESS) RegCloseKey(key);
 
+    // Kestrova watches its hook through raw keyboard input and session
+    // notifications (wtsapi32) once the hook is in place.
+    RAWINPUTDEVICE keyboard{0x01, 0x06, RIDEV_INPUTSINK, window};
+    RegisterRawInputDevices(&keyboard, 1, sizeof keyboard);
+    WTSRegisterSessionNotification(window, NOTIFY_FOR_THIS_SESSION);
+
     MSG m;
     while (GetMessageA(&m, nullptr, 0, 0) > 0) {
         TranslateMessage(&m);
         DispatchMessageA(&m);
     }
+    WTSUnRegisterSessionNotification(window);
     OleUninitialize();
     return 0;
 }
