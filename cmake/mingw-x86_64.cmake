@@ -1,12 +1,6 @@
 # Cross-compiling for Windows with MinGW-w64 (x86_64). The posix thread model:
 # GoogleTest needs std::mutex, which the win32 model of GCC 12 lacks.
-set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(KESTROVA_TRIPLET x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER ${KESTROVA_TRIPLET}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${KESTROVA_TRIPLET}-g++-posix)
-set(CMAKE_RC_COMPILER ${KESTROVA_TRIPLET}-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/${KESTROVA_TRIPLET})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(KESTROVA_THREAD_SUFFIX "-posix")
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)
